@@ -4,8 +4,10 @@
 #include <GL/glx.h>
 #include <X11/Xlib.h>
 #include <dlfcn.h>
+#include <link.h>
 
 #include <cstdlib>
+#include <cstring>
 
 namespace testgl {
 namespace {
@@ -17,10 +19,16 @@ int IgnoreXError(Display*, XErrorEvent*) { return 0; }
 
 // Mesa unloads its driver at exit, after which LeakSanitizer reports memory
 // of an unknown module; pinning the driver once a context is current avoids
-// that false report.
-void KeepDriverLoaded() {
-  dlopen("swrast_dri.so", RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+// that false report. The driver's file name and soname differ between Mesa
+// versions, so every loaded object from a dri/ folder is pinned by its path.
+int PinDriModule(dl_phdr_info* info, size_t, void*) {
+  if (info->dlpi_name && std::strstr(info->dlpi_name, "/dri/")) {
+    dlopen(info->dlpi_name, RTLD_NOW | RTLD_NOLOAD | RTLD_NODELETE);
+  }
+  return 0;
 }
+
+void KeepDriverLoaded() { dl_iterate_phdr(PinDriModule, nullptr); }
 
 }  // namespace
 
