@@ -30,3 +30,30 @@ stop_xvfb() {
   XVFB_PID=
   return 0
 }
+
+# Creates a fresh 64-bit Wine prefix under a temporary folder for the
+# Windows leg (DISPLAY must already point at our Xvfb). stop_wine ends its
+# server and deletes it; stop_all runs on exit.
+start_wine() {
+  WINE_DIR=$(mktemp -d)
+  export WINEPREFIX="$WINE_DIR/prefix" WINEARCH=win64 WINEDEBUG=-all
+  export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d'
+  # Output redirected: Wine's background services must not inherit our pipes.
+  wineserver -p >/dev/null 2>&1 </dev/null
+  wineboot -i >/dev/null 2>&1 </dev/null
+  trap stop_all EXIT
+}
+
+stop_wine() {
+  if [ -n "${WINE_DIR:-}" ]; then
+    wineserver -k >/dev/null 2>&1 || true
+    rm -rf "$WINE_DIR"
+    WINE_DIR=
+  fi
+  return 0
+}
+
+stop_all() {
+  stop_wine
+  stop_xvfb
+}
