@@ -33,8 +33,10 @@ void HsvToRgbIn(T h, T s, T v, T& r, T& g, T& b) {
     r = g = b = v;
     return;
   }
-  const T i = std::floor(T(6) * h);
+  T i = std::floor(T(6) * h);
   const T f = T(6) * h - i;
+  // Hue 1 is a full turn: red, like hue 0, not the magenta of sector 6.
+  if (i == T(6)) i = T(0);
   const T p = v * (T(1) - s);
   const T q = v * (T(1) - f * s);
   const T t = v * (T(1) - (T(1) - f) * s);
