@@ -3,8 +3,7 @@
 // parameter id and turns each one into a shader uniform named after it.
 //
 // Every object is made by a static Create factory and owned through
-// std::shared_ptr. There is deliberately no virtual destructor: the shared
-// count made by std::make_shared destroys each object as its own class.
+// std::shared_ptr, whose shared count destroys it.
 #pragma once
 
 #include <cstdint>
@@ -34,6 +33,10 @@ class Param {
 
   virtual void SetValue(float newValue);
   virtual float GetValue() const;
+  // Declared after the value operations so that they keep the first slots.
+  // Virtual so that an object owned through a base pointer (a shared_ptr
+  // made without make_shared, a unique_ptr) is still destroyed as its class.
+  virtual ~Param() = default;
 
  protected:
   float value = 0.0f;
