@@ -74,11 +74,19 @@ TextureRecord HostFramebuffer::AsTextureRecord() const {
 }
 
 void HostFramebuffer::Bind() {
+  glGetIntegerv(GL_DRAW_FRAMEBUFFER_BINDING, &previousDraw_);
+  glGetIntegerv(GL_READ_FRAMEBUFFER_BINDING, &previousRead_);
+  glGetIntegerv(GL_VIEWPORT, previousViewport_);
   glBindFramebuffer(GL_FRAMEBUFFER, framebuffer_);
   glViewport(0, 0, static_cast<GLsizei>(width_), static_cast<GLsizei>(height_));
 }
 
-void HostFramebuffer::Unbind() { glBindFramebuffer(GL_FRAMEBUFFER, 0); }
+void HostFramebuffer::Unbind() {
+  glBindFramebuffer(GL_DRAW_FRAMEBUFFER, static_cast<GLuint>(previousDraw_));
+  glBindFramebuffer(GL_READ_FRAMEBUFFER, static_cast<GLuint>(previousRead_));
+  glViewport(previousViewport_[0], previousViewport_[1], previousViewport_[2],
+             previousViewport_[3]);
+}
 
 void HostFramebuffer::Clear(float r, float g, float b, float a) {
   Bind();

@@ -51,9 +51,10 @@ class HostFramebuffer {
   // The colour texture as an input of another plugin.
   TextureRecord AsTextureRecord() const;
 
-  // Binds the framebuffer for drawing and reading with a matching viewport.
+  // Binds the framebuffer for drawing and reading with a matching viewport,
+  // remembering the bindings and viewport it found.
   void Bind();
-  // Binds the default framebuffer again.
+  // Puts back the bindings and viewport the last Bind found.
   void Unbind();
   // Clears the colour texture (binds and unbinds).
   void Clear(float r, float g, float b, float a);
@@ -67,6 +68,9 @@ class HostFramebuffer {
   uint32_t height_;
   uint32_t framebuffer_;
   uint32_t texture_;
+  int32_t previousDraw_ = 0;
+  int32_t previousRead_ = 0;
+  int32_t previousViewport_[4] = {0, 0, 0, 0};
 };
 
 // An RGBA8 texture made from rows in GL order (row 0 at the bottom), for

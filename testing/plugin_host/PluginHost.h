@@ -146,7 +146,7 @@ class PluginInstance {
   // Code 17 with these input textures, into whatever framebuffer is bound.
   uint32_t ProcessOpenGL(const std::vector<TextureRecord>& inputs = {}) const;
   // Code 17 as a host does it: `target` bound with a matching viewport for
-  // the call, the default framebuffer bound again afterwards.
+  // the call, the earlier bindings and viewport put back afterwards.
   uint32_t RenderFrame(HostFramebuffer& target, const std::vector<TextureRecord>& inputs = {}) const;
   uint32_t Deinstantiate();                                      // 19; later calls answer FF_FAIL
   uint32_t SetTime(double time) const;                           // 20
