@@ -38,7 +38,7 @@ void DrawDemoPattern(std::uint8_t* bgra, int width, int height, double seconds) 
   const float sunY = (0.24f + 0.03f * std::sin(t * 1.3f)) * h;
   const float sunRadius = 0.09f * h;
   const float cloudX = std::fmod(0.1f * w + t * 0.08f * w, 1.3f * w) - 0.15f * w;
-  const float cloudY = 0.18f * h;
+  const float cloudY = 0.2f * h;
 
   for (int y = 0; y < height; ++y) {
     const float fy = static_cast<float>(y) + 0.5f;
@@ -50,10 +50,17 @@ void DrawDemoPattern(std::uint8_t* bgra, int width, int height, double seconds) 
       const float sunDistance = std::hypot(fx - sunX, fy - sunY) - sunRadius;
       c = Mix(c, sun, Coverage(sunDistance));
 
-      const float dx = (fx - cloudX) / (0.12f * w);
-      const float dy = (fy - cloudY) / (0.05f * h);
-      const float cloudEdge = (std::sqrt(dx * dx + dy * dy) - 1.0f) * 0.05f * h;
-      c = Mix(c, cloud, 0.9f * Coverage(cloudEdge));
+      // Three puffs on a flat base make the cloud.
+      float cloudEdge = std::max({cloudY - fy, fy - (cloudY + 0.045f * h),
+                                  std::abs(fx - cloudX) - 0.075f * w});
+      const float puffs[3][3] = {{-0.055f, 0.015f, 0.05f}, {0.0f, -0.02f, 0.075f},
+                                 {0.06f, 0.01f, 0.055f}};
+      for (const auto& puff : puffs) {
+        const float distance =
+            std::hypot(fx - (cloudX + puff[0] * w), fy - (cloudY + puff[1] * h)) - puff[2] * h;
+        cloudEdge = std::min(cloudEdge, distance);
+      }
+      c = Mix(c, cloud, 0.92f * Coverage(cloudEdge));
 
       const float farRidge =
           h * (0.62f + 0.05f * std::sin(fx / w * 5.0f + t * 0.4f));

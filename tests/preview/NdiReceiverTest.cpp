@@ -267,6 +267,27 @@ TEST_F(NdiReceiverTest, HostCallsNeverWaitOnTheRuntimeAndStaleFramesAreDiscarded
   EXPECT_FALSE(Frame());
 }
 
+TEST_F(NdiReceiverTest, DemoSourcePlaysAnUprightMovingPicture) {
+  NdiSim_SetDemoSource(1);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus("Receiving: " NDISIM_DEMO_SOURCE_NAME));
+  std::shared_ptr<VideoFrame> first;
+  ASSERT_TRUE(WaitUntil([&] { return (first = Frame()) != nullptr; }));
+  ASSERT_EQ(first->width, 640);
+  ASSERT_EQ(first->height, 360);
+  // Blue sky on top, green hills below (BGRA bytes).
+  const std::uint8_t* top = &first->pixels[(10 * 640 + 320) * 4];
+  const std::uint8_t* bottom = &first->pixels[(350 * 640 + 320) * 4];
+  EXPECT_GT(top[0], top[2]);
+  EXPECT_GT(bottom[1], bottom[0]);
+  EXPECT_GT(bottom[1], bottom[2]);
+  std::shared_ptr<VideoFrame> later;
+  ASSERT_TRUE(WaitUntil([&] {
+    later = Frame();
+    return later && later->timestampNs > first->timestampNs && later->pixels != first->pixels;
+  }));
+}
+
 // --- Life ----------------------------------------------------------------------
 
 TEST_F(NdiReceiverTest, StatusStaysUntilTheWorkerWritesAndStopStartReloadsTheRuntime) {
