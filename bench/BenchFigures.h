@@ -24,7 +24,7 @@ using Results = std::map<std::string, Result>;
 struct Figure {
   std::string what;
   std::string unit;
-  double goal;  // the figure is met when value <= goal
+  double goal;  // the figure is met when value <= goal; NaN for a baseline
   // The value from the results; NaN when a benchmark it needs did not run.
   std::function<double(const Results&)> value;
 };

@@ -3,6 +3,7 @@
 // the receiver's lock, release of the frame it replaces) against a plain
 // memcpy of the same bytes into a buffer allocated beforehand.
 #include <chrono>
+#include <cmath>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -101,7 +102,7 @@ int main(int argc, char** argv) {
        [](const benchfig::Results& r) {
          return Ratio(r, "BM_FrameIntake/3840/2160/real_time", "BM_Memcpy/3840/2160/real_time");
        }},
-      {"(diagnostic) row copy into a fresh unfilled buffer 3840x2160 / memcpy", "x", 1.25,
+      {"row copy into a fresh buffer not zero-filled first, 3840x2160 / memcpy", "x", NAN,
        [](const benchfig::Results& r) {
          return Ratio(r, "BM_RowCopyIntoFreshBuffer/3840/2160/real_time", "BM_Memcpy/3840/2160/real_time");
        }},
