@@ -1,5 +1,5 @@
-// The quick-start plugin's declarations and composed fragment source, without
-// a GL context: what the host's store holds and the exact shader text.
+// The quick-start plugin without a GL context: what the host's store holds,
+// the exact composed shader text, and the parameter operations.
 #include <gtest/gtest.h>
 
 #include <string>
@@ -29,6 +29,34 @@ class Composer : public Source {
   using Plugin::IncludeSnippet;
   using Plugin::IncludeSnippets;
 };
+
+TEST(PluginParameters, IdsOutOfRangeAndTextOnOtherTypes) {
+  Composer plugin;
+  plugin.AddParam(Param::Create("plain", 0.25f));
+  plugin.AddParam(ParamText::Create("label", "hi"));
+  plugin.AddParam(Param::Create("huge", 1e9f));
+
+  // An id equal to the count is out of range everywhere; nothing changes.
+  EXPECT_EQ(plugin.SetFloatParameter(3, 0.5f), FF_FAIL);
+  EXPECT_EQ(plugin.SetTextParameter(3, "x"), FF_FAIL);
+  EXPECT_EQ(plugin.GetFloatParameter(3), 0.0f);
+  EXPECT_EQ(plugin.GetTextParameter(3), FFGLFailTextPointer());
+  EXPECT_EQ(plugin.GetParameterDisplay(3), FFGLFailTextPointer());
+
+  // Text operations need a text parameter; a float reaches any parameter.
+  EXPECT_EQ(plugin.SetTextParameter(0, "x"), FF_FAIL);
+  EXPECT_EQ(plugin.GetTextParameter(0), FFGLFailTextPointer());
+  EXPECT_EQ(plugin.GetFloatParameter(0), 0.25f);
+  EXPECT_EQ(plugin.SetFloatParameter(1, 0.75f), FF_SUCCESS);
+  EXPECT_EQ(plugin.GetFloatParameter(1), 0.75f);
+  EXPECT_STREQ(plugin.GetTextParameter(1), "hi");
+  EXPECT_EQ(plugin.SetTextParameter(1, nullptr), FF_SUCCESS);
+  EXPECT_STREQ(plugin.GetTextParameter(1), "");
+
+  EXPECT_STREQ(plugin.GetParameterDisplay(0), "0.250000");
+  EXPECT_EQ(plugin.GetParameterDisplay(1), FFGLFailTextPointer());
+  EXPECT_STREQ(plugin.GetParameterDisplay(2), "1000000000.0000");  // cut to 15
+}
 
 // The framework's header followed by a source plugin's addition.
 std::string SourceHeader() { return qstest::FragmentHeader() + "\n\t\tin vec2 i_uv;\n\t"; }
