@@ -1,0 +1,42 @@
+#include "preview/VideoFrame.h"
+
+#include <cstring>
+
+#include "preview/NdiRecords.h"
+
+namespace {
+
+bool IsAcceptable(const NdiVideoFrameRecord& record) {
+  if (!record.data) return false;
+  if (record.xres < 1 || record.xres > kMaxVideoFrameSide) return false;
+  if (record.yres < 1 || record.yres > kMaxVideoFrameSide) return false;
+  if (static_cast<std::int64_t>(record.lineStride) < std::int64_t{record.xres} * 4) return false;
+  return record.fourCC == kNdiFourCCBgra || record.fourCC == kNdiFourCCBgrx;
+}
+
+}  // namespace
+
+std::shared_ptr<VideoFrame> MakeVideoFrame(const NdiVideoFrameRecord& record,
+                                           std::int64_t receivedNs) {
+  if (!IsAcceptable(record)) return nullptr;
+
+  auto frame = std::make_shared<VideoFrame>();
+  frame->width = record.xres;
+  frame->height = record.yres;
+  // A NaN is not greater than 0 either, so it falls back like 0 and below.
+  frame->aspect = record.pictureAspectRatio > 0.0f
+                      ? record.pictureAspectRatio
+                      : static_cast<float>(record.xres) / static_cast<float>(record.yres);
+  frame->timestampNs = receivedNs;
+
+  const std::size_t rowBytes = static_cast<std::size_t>(record.xres) * 4;
+  frame->pixels.resize(rowBytes * static_cast<std::size_t>(record.yres));
+  const std::uint8_t* source = record.data;
+  std::uint8_t* target = frame->pixels.data();
+  for (std::int32_t y = 0; y < record.yres; ++y) {
+    std::memcpy(target, source, rowBytes);
+    source += record.lineStride;
+    target += rowBytes;
+  }
+  return frame;
+}

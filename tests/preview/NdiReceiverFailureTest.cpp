@@ -1,0 +1,130 @@
+// The receiver when the process runs short: a worker thread that cannot be
+// started, and an allocation that fails inside the worker's loop. Its own
+// program, because it replaces the global allocation functions.
+#include <pthread.h>
+
+#include <atomic>
+#include <cstdlib>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "NdiTestSupport.h"
+#include "preview/NdiReceiver.h"
+#include "testing/ndi_runtime_sim/SimEnvironment.h"
+
+namespace {
+
+// While non-zero, an allocation of exactly this many bytes fails on every
+// thread but the test's own (which still has to queue the picture).
+std::atomic<std::size_t> gFailingAllocationSize{0};
+thread_local bool tIsTestThread = false;
+
+}  // namespace
+
+void* operator new(std::size_t size) {
+  if (size != 0 && size == gFailingAllocationSize.load() && !tIsTestThread) {
+    throw std::bad_alloc();
+  }
+  if (void* p = std::malloc(size ? size : 1)) return p;
+  throw std::bad_alloc();
+}
+void* operator new[](std::size_t size) { return ::operator new(size); }
+void operator delete(void* p) noexcept { std::free(p); }
+void operator delete[](void* p) noexcept { std::free(p); }
+void operator delete(void* p, std::size_t) noexcept { std::free(p); }
+void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
+
+namespace {
+
+using nditest::TestPicture;
+using nditest::WaitUntil;
+
+std::vector<std::string> Events() {
+  std::vector<std::string> events;
+  for (int i = 0; i < NdiSim_EventCount(); ++i) events.push_back(NdiSim_Event(i));
+  return events;
+}
+
+// Makes every thread created without explicit attributes ask for a stack no
+// machine can give, so thread creation fails as it does when the process is
+// out of memory or threads; undone at the end of the scope.
+class ScopedThreadCreationFailure {
+ public:
+  ScopedThreadCreationFailure() {
+    pthread_getattr_default_np(&saved);
+    pthread_attr_t huge;
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, (SIZE_MAX / 4) & ~std::size_t{0xFFFF});
+    EXPECT_EQ(pthread_setattr_default_np(&huge), 0);
+    pthread_attr_destroy(&huge);
+  }
+  ~ScopedThreadCreationFailure() {
+    pthread_setattr_default_np(&saved);
+    pthread_attr_destroy(&saved);
+  }
+
+ private:
+  pthread_attr_t saved;
+};
+
+class NdiReceiverFailure : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    tIsTestThread = true;
+    NdiSim_Reset();
+  }
+  void TearDown() override {
+    gFailingAllocationSize = 0;
+    receiver.Stop();
+    EXPECT_EQ(NdiSim_MisuseCount(), 0);
+    EXPECT_EQ(NdiSim_VideoHandedBack(), NdiSim_VideoHandedOut());
+    EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
+  }
+
+  ndisim::ScopedRuntimeFolder runtimeFolder{NDISIM_RUNTIME_DIR};
+  NdiReceiver receiver;
+};
+
+TEST_F(NdiReceiverFailure, StartThatCannotCreateTheThreadReportsFalseAndStaysStopped) {
+  {
+    ScopedThreadCreationFailure noThreads;
+    EXPECT_FALSE(receiver.Start());
+  }
+  // Stopped, not half-started: nothing was loaded, the status is untouched,
+  // and Stop has no thread to wait for.
+  EXPECT_EQ(receiver.GetSnapshot().status, "Starting NDI");
+  receiver.Stop();
+  EXPECT_EQ(NdiSim_LoadCount(), 0);
+
+  // A later Start works normally.
+  ASSERT_TRUE(receiver.Start());
+  EXPECT_TRUE(WaitUntil([&] {
+    return receiver.GetSnapshot().status == "Waiting for KESTRIN NDI source";
+  }));
+}
+
+TEST_F(NdiReceiverFailure, ExceptionInTheLoopReleasesEverythingInOrderAndReports) {
+  ASSERT_TRUE(receiver.Start());
+  TestPicture first(4, 4, 16);
+  NdiSim_QueueVideo(&first.frame);
+  ASSERT_TRUE(WaitUntil([&] { return receiver.GetSnapshot().frame != nullptr; }));
+
+  // The next picture's pixel copy cannot be allocated.
+  TestPicture doomed(123, 45, 123 * 4);
+  gFailingAllocationSize = std::size_t{123} * 45 * 4;
+  NdiSim_QueueVideo(&doomed.frame);
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_UnloadCount() == 1; }));
+  gFailingAllocationSize = 0;
+
+  const ReceiverSnapshot snapshot = receiver.GetSnapshot();
+  EXPECT_EQ(snapshot.status, "NDI receiver failed");
+  EXPECT_FALSE(snapshot.frame);
+  const std::vector<std::string> events = Events();
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(events.end() - 4, events.end()),
+            (std::vector<std::string>{"free_video", "recv_destroy", "find_destroy", "unload"}));
+  EXPECT_EQ(NdiSim_VideoHandedBack(), 2);
+}
+
+}  // namespace

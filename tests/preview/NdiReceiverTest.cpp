@@ -1,0 +1,384 @@
+// The receiver and its worker against the simulated runtime, found through
+// the real loader (NDI_RUNTIME_DIR_V6 names the simulator's folder). After
+// every test the runtime must have seen no unused slot, no unknown handle,
+// every captured record handed back, and everything released.
+#include <dlfcn.h>
+
+#include <string>
+#include <vector>
+
+#include "NdiTestSupport.h"
+#include "preview/NdiReceiver.h"
+#include "testing/ndi_runtime_sim/SimEnvironment.h"
+
+namespace {
+
+using nditest::TestPicture;
+using nditest::WaitUntil;
+
+constexpr const char* kWaiting = "Waiting for KESTRIN NDI source";
+
+std::vector<std::string> Events() {
+  std::vector<std::string> events;
+  for (int i = 0; i < NdiSim_EventCount(); ++i) events.push_back(NdiSim_Event(i));
+  return events;
+}
+
+std::vector<std::string> TailOf(const std::vector<std::string>& all, std::size_t n) {
+  return {all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
+}
+
+bool SimRuntimeIsLoaded() {
+  void* handle = dlopen(nditest::SimRuntimeFile().c_str(), RTLD_NOW | RTLD_NOLOAD);
+  if (handle) dlclose(handle);
+  return handle != nullptr;
+}
+
+void SetSources(const std::vector<NdiSimSource>& sources) {
+  NdiSim_SetSources(sources.data(), static_cast<int>(sources.size()));
+}
+
+class NdiReceiverTest : public ::testing::Test {
+ protected:
+  void SetUp() override { NdiSim_Reset(); }
+
+  void TearDown() override {
+    NdiSim_BlockCaptures(0);
+    NdiSim_BlockReadyCheck(0);
+    receiver.Stop();
+    for (int i = 0; i < NdiSim_MisuseCount(); ++i) ADD_FAILURE() << NdiSim_Misuse(i);
+    EXPECT_EQ(NdiSim_BadSlotCount(), 0);
+    EXPECT_EQ(NdiSim_VideoHandedBack(), NdiSim_VideoHandedOut());
+    EXPECT_EQ(NdiSim_LiveFinders(), 0);
+    EXPECT_EQ(NdiSim_LiveReceivers(), 0);
+    EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
+    EXPECT_FALSE(SimRuntimeIsLoaded());
+  }
+
+  std::string Status() const { return receiver.GetSnapshot().status; }
+  std::shared_ptr<VideoFrame> Frame() const { return receiver.GetSnapshot().frame; }
+
+  bool WaitForStatus(const std::string& status) {
+    return WaitUntil([&] { return Status() == status; });
+  }
+  // Waits until the worker has finished one more discovery: the next source
+  // list query and then the capture that follows it in the same pass.
+  bool WaitForDiscovery() {
+    const int target = NdiSim_SourceListCalls() + 1;
+    if (!WaitUntil([&] { return NdiSim_SourceListCalls() >= target; })) return false;
+    const int captures = NdiSim_CaptureCount();
+    return WaitUntil([&] { return NdiSim_CaptureCount() > captures; });
+  }
+  // Queues a picture and waits until the worker has published it.
+  std::shared_ptr<VideoFrame> Publish(TestPicture&& picture) {
+    const auto before = Frame();
+    NdiSim_QueueVideo(&picture.frame);
+    std::shared_ptr<VideoFrame> published;
+    EXPECT_TRUE(WaitUntil([&] {
+      published = Frame();
+      return published && published != before;
+    }));
+    return published;
+  }
+
+  ndisim::ScopedRuntimeFolder runtimeFolder{NDISIM_RUNTIME_DIR};
+  NdiReceiver receiver;
+};
+
+// --- Discovery and connection ------------------------------------------------
+
+TEST_F(NdiReceiverTest, CreatesItsReceiverAsKestrinFfglPreviewWithoutASource) {
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  ASSERT_EQ(NdiSim_ReceiverCreationCount(), 1);
+  const NdiSimReceiverCreation created = NdiSim_ReceiverCreation(0);
+  EXPECT_EQ(created.settings.source.name, nullptr);
+  EXPECT_EQ(created.settings.source.url, nullptr);
+  EXPECT_EQ(created.settings.colorFormat, 0);
+  EXPECT_EQ(created.settings.bandwidth, 100);
+  EXPECT_FALSE(created.settings.allowVideoFields);
+  EXPECT_STREQ(created.name, "KESTRIN FFGL Preview");
+  const std::vector<std::string> events = Events();
+  ASSERT_GE(events.size(), 4u);
+  EXPECT_EQ(std::vector<std::string>(events.begin(), events.begin() + 4), (std::vector<std::string>{"load", "ready", "find_create", "recv_create"}));
+  // Nothing listed: no connect call at all.
+  EXPECT_EQ(NdiSim_ConnectCount(), 0);
+}
+
+TEST_F(NdiReceiverTest, ConnectsToTheFirstInByteOrderAndStaysWithItWhileListed) {
+  SetSources({{"KESTRIN - Viewport B", "b"}, {"KESTRIN - Viewport A", "a"}});
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - Viewport A"));
+  ASSERT_EQ(NdiSim_ConnectCount(), 1);
+  EXPECT_EQ(NdiSim_Connect(0).sourceIndex, 1);
+
+  // A name that sorts first appears; the connected source stays.
+  SetSources({{"KESTRIN - Viewport 0", "0"}, {"KESTRIN - Viewport A", "a"}});
+  ASSERT_TRUE(WaitForDiscovery());
+  EXPECT_EQ(NdiSim_ConnectCount(), 1);
+  EXPECT_EQ(Status(), "Receiving: KESTRIN - Viewport A");
+}
+
+TEST_F(NdiReceiverTest, DisconnectsAndDropsTheFrameWhenTheSourceDisappears) {
+  SetSources({{"KESTRIN - Viewport", "a"}});
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - Viewport"));
+  ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
+
+  SetSources({{"Somebody else", "x"}});
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  EXPECT_FALSE(Frame());
+  ASSERT_EQ(NdiSim_ConnectCount(), 2);
+  EXPECT_EQ(NdiSim_Connect(1).sourceIndex, -1);  // connect with null
+}
+
+TEST_F(NdiReceiverTest, NullAddressIsRememberedAsEmptyAndAnAddressChangeReconnects) {
+  SetSources({{"KESTRIN - Viewport", nullptr}});
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - Viewport"));
+  ASSERT_EQ(NdiSim_ConnectCount(), 1);
+  EXPECT_EQ(NdiSim_Connect(0).url, nullptr);
+  ASSERT_TRUE(WaitForDiscovery());
+  EXPECT_EQ(NdiSim_ConnectCount(), 1);  // same name, still no address
+  ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
+
+  SetSources({{"KESTRIN - Viewport", "10.0.0.7:5961"}});
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_ConnectCount() == 2; }));
+  EXPECT_STREQ(NdiSim_Connect(1).url, "10.0.0.7:5961");
+  EXPECT_TRUE(WaitUntil([&] { return !Frame(); }));
+}
+
+TEST_F(NdiReceiverTest, RequestChangesAreSeenAtOnceAndOverridesTakeTheLastExactName) {
+  SetSources({{"Studio Camera", "1"},
+              {"KESTRIN - Viewport", "2"},
+              {"KESTRIN - VP-07 - Wall", "3"},
+              {"Studio Camera", "4"}});
+  receiver.SetRequestedSource("Studio Camera");
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus("Receiving: Studio Camera"));
+  EXPECT_EQ(NdiSim_Connect(0).sourceIndex, 3);
+
+  receiver.SetRequestedSource("@projector:VP-07");
+  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - VP-07 - Wall"));
+  EXPECT_EQ(NdiSim_Connect(1).sourceIndex, 2);
+
+  receiver.SetRequestedSource("Nobody");
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  EXPECT_EQ(NdiSim_Connect(2).sourceIndex, -1);
+}
+
+// --- Capture -----------------------------------------------------------------
+
+TEST_F(NdiReceiverTest, PublishesPackedFramesAndHandsEveryRecordBack) {
+  ASSERT_TRUE(receiver.Start());
+  TestPicture picture(5, 3, 5 * 4 + 12, kNdiFourCCBgra, 0.0f);
+  const std::vector<std::uint8_t> expected = picture.Packed();
+  const auto frame = Publish(std::move(picture));
+  ASSERT_TRUE(frame);
+  EXPECT_EQ(frame->width, 5);
+  EXPECT_EQ(frame->height, 3);
+  EXPECT_FLOAT_EQ(frame->aspect, 5.0f / 3.0f);
+  EXPECT_EQ(frame->pixels, expected);
+  EXPECT_GT(frame->timestampNs, 0);
+  EXPECT_TRUE(WaitUntil([] { return NdiSim_VideoHandedBack() == 1; }));
+}
+
+TEST_F(NdiReceiverTest, RejectedFramesAreHandedBackAndChangeNothing) {
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  const auto published = Publish(TestPicture(2, 2, 8));
+  ASSERT_TRUE(published);
+
+  TestPicture wide(8193, 1, 8193 * 4), high(1, 8193, 4), shortStride(4, 2, 15),
+      uyvy(4, 2, 16, kNdiFourCCUyvy), nullData(4, 2, 16);
+  nullData.frame.data = nullptr;
+  for (TestPicture* p : {&wide, &high, &shortStride, &uyvy, &nullData}) {
+    NdiSim_QueueVideo(&p->frame);
+  }
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_VideoHandedBack() == 6; }));
+  const ReceiverSnapshot snapshot = receiver.GetSnapshot();
+  EXPECT_EQ(snapshot.frame, published);
+  EXPECT_EQ(snapshot.status, kWaiting);
+}
+
+TEST_F(NdiReceiverTest, WritesTheSamePreCaptureValuesBeforeEveryCapture) {
+  ASSERT_TRUE(receiver.Start());
+  // The runtime fills the record in between; the worker must rewrite it.
+  ASSERT_TRUE(Publish(TestPicture(4, 4, 16, kNdiFourCCBgrx, 1.5f)));
+  NdiSim_QueueResult(7);
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_CaptureCount() >= 4; }));
+  receiver.Stop();
+
+  for (int i = 0; i < NdiSim_CaptureCount(); ++i) {
+    SCOPED_TRACE(i);
+    const NdiSimCapture capture = NdiSim_Capture(i);
+    const NdiVideoFrameRecord& r = capture.before;
+    EXPECT_EQ(r.xres, 0);
+    EXPECT_EQ(r.yres, 0);
+    EXPECT_EQ(r.fourCC, 0x59565955u);
+    EXPECT_EQ(r.frameRateN, 30000);
+    EXPECT_EQ(r.frameRateD, 1001);
+    EXPECT_EQ(r.pictureAspectRatio, 0.0f);
+    EXPECT_EQ(r.frameFormat, 1);
+    EXPECT_EQ(r.timecode, INT64_MAX);
+    EXPECT_EQ(r.data, nullptr);
+    EXPECT_EQ(r.lineStride, 0);
+    EXPECT_EQ(r.metadata, nullptr);
+    EXPECT_EQ(r.timestamp, 0);
+    EXPECT_TRUE(capture.audioIsNull);
+    EXPECT_TRUE(capture.metadataIsNull);
+    EXPECT_EQ(capture.timeoutMs, 50u);
+  }
+}
+
+TEST_F(NdiReceiverTest, ConnectionErrorDropsTheFrameUntilTheNextDiscovery) {
+  SetSources({{"KESTRIN - Viewport", "a"}});
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - Viewport"));
+  ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
+
+  NdiSim_QueueResult(4);
+  ASSERT_TRUE(WaitUntil([&] {
+    const ReceiverSnapshot s = receiver.GetSnapshot();
+    return s.status == "NDI connection error" && !s.frame;
+  }));
+  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - Viewport"));
+  EXPECT_EQ(NdiSim_ConnectCount(), 1);  // the connection itself is kept
+}
+
+// A frame whose capture was in flight when the request changed belongs to the
+// old request and is never published; the host's calls meanwhile never wait
+// for the runtime.
+TEST_F(NdiReceiverTest, HostCallsNeverWaitOnTheRuntimeAndStaleFramesAreDiscarded) {
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  TestPicture picture(4, 4, 16);
+  NdiSim_BlockCaptures(1);
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_BlockedCaptures() == 1; }));
+  NdiSim_QueueVideo(&picture.frame);
+
+  // The worker is held inside the runtime; these return regardless.
+  receiver.SetRequestedSource("Another source");
+  EXPECT_EQ(receiver.GetSnapshot().status, kWaiting);
+  EXPECT_EQ(NdiSim_BlockedCaptures(), 1);
+
+  NdiSim_BlockCaptures(0);
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_VideoHandedBack() == 1; }));
+  EXPECT_FALSE(Frame());
+}
+
+TEST_F(NdiReceiverTest, DemoSourcePlaysAnUprightMovingPicture) {
+  NdiSim_SetDemoSource(1);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus("Receiving: " NDISIM_DEMO_SOURCE_NAME));
+  std::shared_ptr<VideoFrame> first;
+  ASSERT_TRUE(WaitUntil([&] { return (first = Frame()) != nullptr; }));
+  ASSERT_EQ(first->width, 640);
+  ASSERT_EQ(first->height, 360);
+  // Blue sky on top, green hills below (BGRA bytes).
+  const std::uint8_t* top = &first->pixels[(10 * 640 + 320) * 4];
+  const std::uint8_t* bottom = &first->pixels[(350 * 640 + 320) * 4];
+  EXPECT_GT(top[0], top[2]);
+  EXPECT_GT(bottom[1], bottom[0]);
+  EXPECT_GT(bottom[1], bottom[2]);
+  std::shared_ptr<VideoFrame> later;
+  ASSERT_TRUE(WaitUntil([&] {
+    later = Frame();
+    return later && later->timestampNs > first->timestampNs && later->pixels != first->pixels;
+  }));
+}
+
+// --- Life ----------------------------------------------------------------------
+
+TEST_F(NdiReceiverTest, StatusStaysUntilTheWorkerWritesAndStopStartReloadsTheRuntime) {
+  EXPECT_EQ(Status(), "Starting NDI");
+  NdiSim_BlockReadyCheck(1);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_BlockedReadyChecks() == 1; }));
+  const ReceiverSnapshot starting = receiver.GetSnapshot();
+  EXPECT_EQ(starting.status, "Starting NDI");
+  EXPECT_FALSE(starting.frame);
+  NdiSim_BlockReadyCheck(0);
+
+  SetSources({{"KESTRIN - Viewport", "a"}});
+  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - Viewport"));
+  ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
+  receiver.Stop();
+  EXPECT_EQ(TailOf(Events(), 3), (std::vector<std::string>{"recv_destroy", "find_destroy", "unload"}));
+  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(Frame());
+  EXPECT_EQ(Status(), "Receiving: KESTRIN - Viewport");
+
+  // The old status shows until the new worker writes; the runtime is loaded anew.
+  NdiSim_BlockReadyCheck(1);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_BlockedReadyChecks() == 1; }));
+  EXPECT_EQ(Status(), "Receiving: KESTRIN - Viewport");
+  EXPECT_EQ(NdiSim_LoadCount(), 2);
+  NdiSim_BlockReadyCheck(0);
+  SetSources({});
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+}
+
+TEST_F(NdiReceiverTest, StartWhileRunningReplacesTheWorker) {
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
+  ASSERT_TRUE(receiver.Start());
+  EXPECT_FALSE(Frame());
+  EXPECT_EQ(NdiSim_UnloadCount(), 1);
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_LiveReceivers() == 1 && NdiSim_LoadCount() == 2; }));
+}
+
+// Every way the worker can end by itself leaves a status, releases what it
+// created and frees the library.
+struct EndingCase {
+  const char* name;
+  void (*script)();
+  const char* folder;
+  const char* status;
+};
+
+void PrintTo(const EndingCase& c, std::ostream* os) { *os << c.name; }
+
+class NdiReceiverEnding : public NdiReceiverTest,
+                          public ::testing::WithParamInterface<EndingCase> {};
+
+TEST_P(NdiReceiverEnding, ReportsAndReleasesEverything) {
+  GetParam().script();
+  ndisim::ScopedRuntimeFolder folder(GetParam().folder);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(GetParam().status));
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_UnloadCount() == NdiSim_LoadCount(); }));
+  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(Frame());
+  EXPECT_EQ(NdiSim_CaptureCount(), 0);
+  receiver.Stop();  // the worker has ended: nothing to wait for
+  EXPECT_EQ(Status(), GetParam().status);
+}
+
+constexpr const char* kInstall = "Install NDI 6 Runtime and restart the host";
+INSTANTIATE_TEST_SUITE_P(
+    , NdiReceiverEnding,
+    ::testing::Values(
+        EndingCase{"NoRuntime", [] {}, "/nonexistent", kInstall},
+        EndingCase{"NoLoadExport", [] {}, NDISIM_RUNTIME_WITHOUT_EXPORT_DIR, kInstall},
+        EndingCase{"NullTable", [] { NdiSim_SetLoadReturnsNull(1); }, NDISIM_RUNTIME_DIR,
+                   kInstall},
+        EndingCase{"NotReady", [] { NdiSim_SetReady(0); }, NDISIM_RUNTIME_DIR, kInstall},
+        EndingCase{"NoFinder", [] { NdiSim_SetFinderCreateFails(1); }, NDISIM_RUNTIME_DIR,
+                   "NDI initialization failed"},
+        EndingCase{"NoReceiver", [] { NdiSim_SetReceiverCreateFails(1); }, NDISIM_RUNTIME_DIR,
+                   "NDI initialization failed"}),
+    [](const ::testing::TestParamInfo<EndingCase>& info) { return info.param.name; });
+
+TEST_F(NdiReceiverTest, FailedCreationStillCreatesTheOtherAndDestroysWhatExists) {
+  NdiSim_SetFinderCreateFails(1);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus("NDI initialization failed"));
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_UnloadCount() == 1; }));
+  EXPECT_EQ(Events(), (std::vector<std::string>{"load", "ready", "find_create", "recv_create",
+                                                "recv_destroy", "unload"}));
+}
+
+}  // namespace

@@ -1,0 +1,146 @@
+// The runtime loader, through the real environment and real library loads:
+// which folder wins, which values are unusable, and what a library that is
+// not a usable runtime leaves behind.
+#include <dlfcn.h>
+
+#include <string>
+
+#include "NdiTestSupport.h"
+#include "preview/NdiRuntime.h"
+#include "testing/ndi_runtime_sim/SimEnvironment.h"
+
+namespace {
+
+using nditest::TempFolder;
+using ndisim::ScopedEnvironmentVariable;
+
+class NdiRuntimeLoader : public ::testing::Test {
+ protected:
+  void SetUp() override { NdiSim_Reset(); }
+
+  static bool IsLoaded(const nditest::fs::path& file) {
+    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (handle) dlclose(handle);
+    return handle != nullptr;
+  }
+
+  TempFolder temp;
+  // Every test starts from no usable variable at all.
+  ScopedEnvironmentVariable v6{"NDI_RUNTIME_DIR_V6", nullptr};
+  ScopedEnvironmentVariable v5{"NDI_RUNTIME_DIR_V5", nullptr};
+  ScopedEnvironmentVariable programFiles{"ProgramFiles", nullptr};
+};
+
+TEST_F(NdiRuntimeLoader, SearchesV6ThenV5ThenProgramFilesAndStopsAtTheFirstLoad) {
+  const auto v6File = temp.PlaceRuntime("v6");
+  const auto v5File = temp.PlaceRuntime("v5");
+  const auto pfFile = temp.PlaceRuntime("pf/NDI/NDI 6 Runtime/v6");
+  const std::string v6Dir = (temp.path / "v6").string();
+  const std::string v5Dir = (temp.path / "v5").string();
+  const std::string pfDir = (temp.path / "pf").string();
+  ScopedEnvironmentVariable pf("ProgramFiles", pfDir.c_str());
+  {
+    ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", v6Dir.c_str());
+    ScopedEnvironmentVariable b("NDI_RUNTIME_DIR_V5", v5Dir.c_str());
+    NdiRuntime runtime = LoadNdiRuntime();
+    EXPECT_TRUE(runtime.module);
+    EXPECT_TRUE(runtime.table);
+    EXPECT_EQ(NdiSim_LastLoadedPath(), v6File.string());
+    EXPECT_TRUE(IsLoaded(v6File));
+    EXPECT_FALSE(IsLoaded(v5File));
+    EXPECT_EQ(NdiSim_LoadCount(), 1);
+  }
+  {
+    // A V6 folder without the library falls through to V5.
+    const std::string empty = (temp.path / "nothing-here").string();
+    ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", empty.c_str());
+    ScopedEnvironmentVariable b("NDI_RUNTIME_DIR_V5", v5Dir.c_str());
+    NdiRuntime runtime = LoadNdiRuntime();
+    EXPECT_TRUE(runtime.table);
+    EXPECT_EQ(NdiSim_LastLoadedPath(), v5File.string());
+  }
+  {
+    // Neither variable set: the version-6 layout under ProgramFiles.
+    NdiRuntime runtime = LoadNdiRuntime();
+    EXPECT_TRUE(runtime.table);
+    EXPECT_EQ(NdiSim_LastLoadedPath(), pfFile.string());
+  }
+  EXPECT_EQ(NdiSim_UnloadCount(), 3);
+  EXPECT_FALSE(IsLoaded(v6File) || IsLoaded(v5File) || IsLoaded(pfFile));
+}
+
+TEST_F(NdiRuntimeLoader, EmptyAndOverLongValuesCountAsUnset) {
+  temp.PlaceRuntime("v5");
+  const std::string v5Dir = (temp.path / "v5").string();
+  ScopedEnvironmentVariable b("NDI_RUNTIME_DIR_V5", v5Dir.c_str());
+  // The V6 value would name a folder with the library if it were used.
+  const std::string tooLong = v5Dir + "/" + std::string(32768, 'x');
+  for (const std::string& unusable : {std::string(), tooLong}) {
+    SCOPED_TRACE(unusable.size());
+    ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", unusable.c_str());
+    NdiRuntime runtime = LoadNdiRuntime();
+    EXPECT_TRUE(runtime.table);
+    EXPECT_EQ(NdiSim_LastLoadedPath(), (temp.path / "v5" / NDISIM_RUNTIME_FILE_NAME).string());
+  }
+  // The longest usable value (32767 units) is still read; here it names no
+  // library, so nothing loads from it.
+  ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", std::string(32767, 'y').c_str());
+  ScopedEnvironmentVariable none("NDI_RUNTIME_DIR_V5", "");
+  EXPECT_FALSE(LoadNdiRuntime().module);
+}
+
+TEST_F(NdiRuntimeLoader, UsesTheValueExactlyAsRead) {
+  temp.PlaceRuntime("v6");
+  const std::string withSeparator = (temp.path / "v6").string() + "/";
+  ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", withSeparator.c_str());
+  NdiRuntime runtime = LoadNdiRuntime();
+  EXPECT_TRUE(runtime.table);
+  EXPECT_EQ(NdiSim_LastLoadedPath(), withSeparator + "/" + NDISIM_RUNTIME_FILE_NAME);
+}
+
+TEST_F(NdiRuntimeLoader, FindsNothingWhenNoFolderHoldsTheLibrary) {
+  const std::string empty = temp.path.string();
+  ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", empty.c_str());
+  ScopedEnvironmentVariable b("NDI_RUNTIME_DIR_V5", empty.c_str());
+  ScopedEnvironmentVariable pf("ProgramFiles", empty.c_str());
+  NdiRuntime runtime = LoadNdiRuntime();
+  EXPECT_FALSE(runtime.module);
+  EXPECT_FALSE(runtime.table);
+  EXPECT_EQ(NdiSim_LoadCount(), 0);
+}
+
+// A library that loads but is no usable runtime keeps its module, with no
+// table, until the NdiRuntime ends.
+TEST_F(NdiRuntimeLoader, UnusableLibraryIsKeptLoadedUntilTheRuntimeEnds) {
+  struct Case {
+    const char* what;
+    nditest::fs::path library;
+    void (*script)();
+    int readyCalls;
+  };
+  const Case cases[] = {
+      {"no load export", nditest::SimRuntimeWithoutExportFile(), [] {}, 0},
+      {"null table", nditest::SimRuntimeFile(), [] { NdiSim_SetLoadReturnsNull(1); }, 0},
+      {"not ready", nditest::SimRuntimeFile(), [] { NdiSim_SetReady(0); }, 1},
+  };
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.what);
+    NdiSim_Reset();
+    c.script();
+    TempFolder folder;
+    const auto file = folder.PlaceRuntime({}, c.library);
+    ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", folder.path.c_str());
+    {
+      NdiRuntime runtime = LoadNdiRuntime();
+      EXPECT_TRUE(runtime.module);
+      EXPECT_FALSE(runtime.table);
+      EXPECT_TRUE(IsLoaded(file));
+      EXPECT_EQ(NdiSim_ReadyCalls(), c.readyCalls);
+    }
+    EXPECT_FALSE(IsLoaded(file));
+    EXPECT_EQ(NdiSim_UnloadCount(), 1);
+    EXPECT_EQ(NdiSim_BadSlotCount(), 0);
+  }
+}
+
+}  // namespace

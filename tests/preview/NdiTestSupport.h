@@ -1,0 +1,111 @@
+// Shared by the NDI tests: waiting on a condition, temporary folders holding
+// copies of the simulated runtime, and test pictures.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdint>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "testing/ndi_runtime_sim/NdiSimControl.h"
+
+namespace nditest {
+
+namespace fs = std::filesystem;
+
+// Polls `condition` until it holds or a generous bound passes. Bounds are
+// there to end a broken test, never to measure speed.
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20)) {
+  const auto giveUp = std::chrono::steady_clock::now() + bound;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+// The simulated runtime built with the load export, and without it.
+inline fs::path SimRuntimeFile() { return fs::path(NDISIM_RUNTIME_DIR) / NDISIM_RUNTIME_FILE_NAME; }
+inline fs::path SimRuntimeWithoutExportFile() {
+  return fs::path(NDISIM_RUNTIME_WITHOUT_EXPORT_DIR) / NDISIM_RUNTIME_FILE_NAME;
+}
+
+// A fresh folder under the system's temporary folder, removed with its
+// contents at the end of the scope.
+class TempFolder {
+ public:
+  TempFolder() {
+    std::string pattern = (fs::temp_directory_path() / "ndi-test-XXXXXX").string();
+    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
+    path = pattern;
+  }
+  ~TempFolder() {
+    std::error_code ignored;
+    fs::remove_all(path, ignored);
+  }
+  TempFolder(const TempFolder&) = delete;
+  TempFolder& operator=(const TempFolder&) = delete;
+
+  // Copies `library` into `relativeFolder` below this folder; a
+  // copy is a library of its own to the dynamic loader.
+  fs::path PlaceRuntime(const fs::path& relativeFolder = {},
+                        const fs::path& library = SimRuntimeFile()) const {
+    const fs::path folder = path / relativeFolder;
+    fs::create_directories(folder);
+    fs::copy_file(library, folder / NDISIM_RUNTIME_FILE_NAME, fs::copy_options::overwrite_existing);
+    return folder / NDISIM_RUNTIME_FILE_NAME;
+  }
+
+  fs::path path;
+};
+
+// A frame description whose rows hold distinct bytes and whose padding past
+// each row is 0xEE, so a copy that takes padding or mixes rows shows.
+struct TestPicture {
+  NdiSimFrame frame{};
+  std::vector<std::uint8_t> bytes;
+
+  TestPicture(std::int32_t width, std::int32_t height, std::int32_t stride,
+              std::uint32_t fourCC = kNdiFourCCBgra, float aspect = 0.0f) {
+    const std::size_t rows = height > 0 ? static_cast<std::size_t>(height) : 1;
+    const std::size_t rowBytes = stride > 0 ? static_cast<std::size_t>(stride) : 4;
+    bytes.assign(rows * rowBytes, 0xEE);
+    for (std::size_t y = 0; y < rows; ++y) {
+      const std::size_t used = std::min<std::size_t>(rowBytes, width > 0 ? width * 4u : 0u);
+      for (std::size_t i = 0; i < used; ++i) {
+        bytes[y * rowBytes + i] = static_cast<std::uint8_t>(y * 31 + i);
+      }
+    }
+    frame = {width, height, fourCC, stride, aspect, bytes.data(), bytes.size()};
+  }
+
+  // The record the runtime would hand over for this picture.
+  NdiVideoFrameRecord Record() {
+    NdiVideoFrameRecord record{};
+    record.xres = frame.width;
+    record.yres = frame.height;
+    record.fourCC = frame.fourCC;
+    record.lineStride = frame.lineStride;
+    record.pictureAspectRatio = frame.aspect;
+    record.data = bytes.data();
+    return record;
+  }
+
+  // The rows packed to width * 4 bytes, as a VideoFrame should hold them.
+  std::vector<std::uint8_t> Packed() const {
+    std::vector<std::uint8_t> packed;
+    for (std::int32_t y = 0; y < frame.height; ++y) {
+      const auto row = bytes.begin() + static_cast<std::ptrdiff_t>(y) * frame.lineStride;
+      packed.insert(packed.end(), row, row + frame.width * 4);
+    }
+    return packed;
+  }
+};
+
+}  // namespace nditest
