@@ -120,15 +120,4 @@ TEST_F(Parameters, EachChoiceReachesTheWorkerAndTheOverrideWins) {
   EXPECT_TRUE(RenderUntilReceiving(instance, e2e::kMainSource));
 }
 
-TEST_F(Parameters, ValuesSurviveAnotherInstanceAndReadBackPerInstance) {
-  severalWorkers = true;
-  auto& first = Instantiate();
-  auto& second = Instantiate();
-  ASSERT_EQ(first.SetFloatParameter(kFraming, 2.0f), FF_SUCCESS);
-  ASSERT_EQ(first.SetTextParameter(kNameOverride, "A"), FF_SUCCESS);
-  EXPECT_EQ(second.GetFloatParameter(kFraming), 0.0f);
-  EXPECT_STREQ(second.GetTextParameter(kNameOverride), "");
-  EXPECT_STREQ(first.GetTextParameter(kNameOverride), "A");
-}
-
 }  // namespace

@@ -50,17 +50,4 @@ TEST_F(Status, FirstDrawAnnouncesTheReceiversTextOnceAndOnlyChangesFollow) {
   EXPECT_EQ(instance.GetNumPendingParameterEvents(), 0u);
 }
 
-TEST_F(Status, ReceiverTextsReachTheHostAsTheyAre) {
-  e2e::SetSources({});
-  auto& instance = Instantiate();
-  ASSERT_TRUE(e2e::WaitUntil([&] {
-    Render(instance);
-    return Connection(instance) == "Waiting for KESTRIN NDI source";
-  }));
-  TakeEvents(instance);
-
-  e2e::SetSources({e2e::kMainSource});
-  EXPECT_TRUE(RenderUntilReceiving(instance, e2e::kMainSource));
-}
-
 }  // namespace
