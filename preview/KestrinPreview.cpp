@@ -208,9 +208,9 @@ uint32_t KestrinPreview::ProcessOpenGL(const ProcessOpenGLRecord*) {
   const int64_t now = SteadyNowNs();
   const bool frozen = IsOn(freezeValue);
 
-  std::string status = ChooseStatus(snapshot, now, frozen);
+  const std::string& status = ChooseStatus(snapshot, now, frozen);
   if (status != connectionText) {
-    connectionText.swap(status);
+    connectionText = status;
     RaiseParamEvent(kParamConnection, FF_EVENT_FLAG_VALUE);
   }
 
@@ -234,11 +234,13 @@ uint32_t KestrinPreview::ProcessOpenGL(const ProcessOpenGLRecord*) {
   return FF_SUCCESS;  // the guards unbind program, texture and unit, in that order
 }
 
-std::string KestrinPreview::ChooseStatus(const ReceiverSnapshot& snapshot, int64_t nowNs,
-                                         bool frozen) const {
-  if (frozen) return "Frozen";
+const std::string& KestrinPreview::ChooseStatus(const ReceiverSnapshot& snapshot,
+                                                int64_t nowNs, bool frozen) const {
+  static const std::string kFrozen = "Frozen";
+  static const std::string kNoRecentFrames = "No recent video frames";
+  if (frozen) return kFrozen;
   if (snapshot.frame && nowNs - snapshot.frame->timestampNs > kStaleAfterNs) {
-    return "No recent video frames";
+    return kNoRecentFrames;
   }
   return snapshot.status;
 }

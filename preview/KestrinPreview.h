@@ -49,7 +49,10 @@ class KestrinPreview : public CFFGLPlugin {
   void UpdateRequestedSource();
 
  private:
-  std::string ChooseStatus(const ReceiverSnapshot& snapshot, int64_t nowNs, bool frozen) const;
+  // Returns a reference into the snapshot or to a constant text, so the
+  // per-frame path copies a status only when it changed.
+  const std::string& ChooseStatus(const ReceiverSnapshot& snapshot, int64_t nowNs,
+                                  bool frozen) const;
   void UploadFrame(const std::shared_ptr<VideoFrame>& frame);
   bool IsLive(const ReceiverSnapshot& snapshot, int64_t nowNs, bool frozen) const;
 
