@@ -1,0 +1,36 @@
+// The few OS calls tests make themselves, behind one portable face, so the
+// same test sources run on Linux and on Windows (under Wine): paths handed
+// over by the build, whether a library is loaded, the process environment
+// and temporary folders. Texts are UTF-8 throughout.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+namespace testos {
+
+namespace fs = std::filesystem;
+
+// A path given as text ('/' or '\' separated, as the build writes them) in
+// the OS's own form: backslashes on Windows, whose library loader wants them.
+fs::path NativePath(const std::string& text);
+
+// The path's text in the OS's own form.
+std::string PathText(const fs::path& path);
+
+// True when the library file at `file` is loaded in this process right now.
+// Never loads it and never changes its reference count.
+bool IsLibraryLoaded(const fs::path& file);
+
+// The process environment as the OS's own calls see it (getenv,
+// GetEnvironmentVariableW). Null when unset.
+std::optional<std::string> EnvironmentValue(const std::string& name);
+// Sets the variable, or removes it when `value` is null.
+void SetEnvironmentValue(const std::string& name, const char* value);
+
+// Creates a new, empty folder below the system's temporary folder whose name
+// starts with `prefix`. Empty on failure.
+fs::path MakeTempFolder(const std::string& prefix);
+
+}  // namespace testos
