@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "FragmentHeaderText.h"
 #include "GlContext.h"
 #include "quickstart/Snippets.h"
 
@@ -17,17 +18,7 @@ namespace {
 
 using ffglqs::SnippetCode;
 
-// The quick-start fragment header: each line after a line feed and two tabs,
-// then a line feed and a tab.
-std::string FragmentHeader() {
-  const char* lines[] = {"#version 410 core",       "out vec4 fragColor;",
-                         "uniform vec2 resolution;", "uniform float time;",
-                         "uniform float deltaTime;", "uniform int frame;",
-                         "uniform float bpm;",       "uniform float phase;"};
-  std::string header;
-  for (const char* line : lines) header += std::string("\n\t\t") + line;
-  return header + "\n\t";
-}
+using qstest::FragmentHeader;
 
 // One triangle that covers the viewport, from gl_VertexID alone.
 const char kVertexShader[] =

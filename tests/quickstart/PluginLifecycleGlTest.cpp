@@ -1,0 +1,102 @@
+// The plugin core's GL set-up and tear-down in-process, in a real OpenGL 4.1
+// core context: what a host cannot reach through plugMain (DeInitGL followed
+// by a new InitGL on the same object) and every way InitGL can fail.
+#include <gtest/gtest.h>
+
+#include <memory>
+#include <string>
+
+#include "ProbePixels.h"
+#include "sample_plugins/ProbeGlsl.h"
+#include "quickstart/Source.h"
+#include "testing/gl_context/GlContext.h"
+#include "testing/plugin_host/HostFramebuffer.h"
+
+namespace {
+
+// Pixel 0 encodes "frame", pixel 1 "time". Counts its hook calls.
+class ClockSource : public ffglqs::Source {
+ public:
+  explicit ClockSource(const std::string& body = DefaultBody()) : Source(false) {
+    SetFragmentBody(body);
+  }
+
+  static std::string DefaultBody() {
+    return std::string(sample::kEncodeBits) +
+           "void main() { fragColor = EncodeBits(int(gl_FragCoord.x) == 0 ? uint(frame) : "
+           "floatBitsToUint(time)); }\n";
+  }
+
+  uint32_t InitHook() override { return initHookResult; }
+  void CleanHook() override { ++cleanHooks; }
+
+  uint32_t initHookResult = FF_SUCCESS;
+  int cleanHooks = 0;
+};
+
+class PluginLifecycle : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    std::string error;
+    context_ = testgl::CreateCurrentContextWithGlew(error);
+    ASSERT_TRUE(context_) << error;
+    framebuffer_ = testhost::HostFramebuffer::Create(2, 1, error);
+    ASSERT_TRUE(framebuffer_) << error;
+  }
+
+  // One frame; the encoded frame number and time.
+  void Frame(ClockSource& plugin, uint32_t& frame, float& time) {
+    const ProcessOpenGLRecord record{0, nullptr};
+    framebuffer_->Bind();
+    EXPECT_EQ(plugin.ProcessOpenGL(&record), FF_SUCCESS);
+    framebuffer_->Unbind();
+    const testhost::RgbaImage image = framebuffer_->ReadPixels();
+    frame = qstest::BitsAt(image, 0);
+    time = qstest::FloatAt(image, 1);
+  }
+
+  const ViewportRecord viewport_{0, 0, 2, 1};
+  std::unique_ptr<testgl::GlContext> context_;
+  std::unique_ptr<testhost::HostFramebuffer> framebuffer_;
+};
+
+TEST_F(PluginLifecycle, ClockKeepsCountingAcrossANewGlSetUp) {
+  ClockSource plugin;
+  ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
+  uint32_t frame1 = 0, frame2 = 0;
+  float time1 = 0.0f, time2 = 0.0f;
+  Frame(plugin, frame1, time1);
+  EXPECT_EQ(plugin.DeInitGL(), FF_SUCCESS);
+  EXPECT_EQ(plugin.cleanHooks, 1);
+  ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
+  Frame(plugin, frame2, time2);
+  EXPECT_EQ(frame1, 1u);
+  EXPECT_EQ(frame2, 2u);
+  EXPECT_GE(time2, time1);
+  EXPECT_GT(time1, 0.0f);
+  plugin.DeInitGL();
+}
+
+TEST_F(PluginLifecycle, FailedSetUpTearsDownAndCanBeTornDownAgain) {
+  ClockSource broken("void main() { fragColor = undeclared; }\n");
+  EXPECT_EQ(broken.InitGL(&viewport_), FF_FAIL);
+  EXPECT_EQ(broken.cleanHooks, 1);
+  EXPECT_EQ(broken.DeInitGL(), FF_SUCCESS);  // as the instantiation does next
+  EXPECT_EQ(broken.cleanHooks, 2);
+
+  ClockSource refused;
+  refused.initHookResult = FF_FAIL;
+  EXPECT_EQ(refused.InitGL(&viewport_), FF_FAIL);
+  EXPECT_EQ(refused.cleanHooks, 1);
+
+  ClockSource odd;
+  odd.initHookResult = 1;  // anything but FF_FAIL counts as success
+  EXPECT_EQ(odd.InitGL(&viewport_), FF_SUCCESS);
+  EXPECT_EQ(odd.cleanHooks, 0);
+  odd.DeInitGL();
+
+  ClockSource noViewport;
+  EXPECT_EQ(noViewport.InitGL(nullptr), FF_FAIL);
+}
+
+}  // namespace
