@@ -123,7 +123,10 @@ TEST_F(NdiReceiverFailure, ExceptionInTheLoopReleasesEverythingInOrderAndReports
   TestPicture doomed(123, 45, 123 * 4);
   gFailingAllocationSize = std::size_t{123} * 45 * 4;
   NdiSim_QueueVideo(&doomed.frame);
-  ASSERT_TRUE(WaitUntil([] { return NdiSim_UnloadCount() == 1; }));
+  // The worker releases everything first and then reports.
+  ASSERT_TRUE(WaitUntil([&] {
+    return NdiSim_UnloadCount() == 1 && receiver.GetSnapshot().status == "NDI receiver failed";
+  }));
   gFailingAllocationSize = 0;
 
   const ReceiverSnapshot snapshot = receiver.GetSnapshot();

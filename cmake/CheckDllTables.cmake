@@ -1,6 +1,7 @@
 # Checks a plugin DLL's export and import tables with objdump -p: it exports
 # exactly plugMain and SetLogCallback, and imports only from system DLLs (and
 # from the DLLs named in EXTRA_IMPORTS, for a test plugin's own helpers).
+# ffgl_add_plugin_library adds this check to the tests of every plugin DLL.
 #   cmake -DOBJDUMP=... -DDLL=... [-DEXTRA_IMPORTS=a.dll;b.dll] -P CheckDllTables.cmake
 cmake_minimum_required(VERSION 3.25)
 set(system_dlls kernel32.dll msvcrt.dll opengl32.dll user32.dll gdi32.dll advapi32.dll)
