@@ -1,7 +1,7 @@
 // The few OS calls tests make themselves, behind one portable face, so the
 // same test sources run on Linux and on Windows (under Wine): paths handed
-// over by the build, whether a library is loaded, the process environment
-// and temporary folders. Texts are UTF-8 throughout.
+// over by the build, whether a library is loaded, the process environment,
+// the process's thread count and temporary folders. Texts are UTF-8 throughout.
 #pragma once
 
 #include <filesystem>
@@ -28,6 +28,9 @@ bool IsLibraryLoaded(const fs::path& file);
 std::optional<std::string> EnvironmentValue(const std::string& name);
 // Sets the variable, or removes it when `value` is null.
 void SetEnvironmentValue(const std::string& name, const char* value);
+
+// The number of threads this process has right now.
+int ThreadCount();
 
 // Creates a new, empty folder below the system's temporary folder whose name
 // starts with `prefix`. Empty on failure.

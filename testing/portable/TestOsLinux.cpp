@@ -1,3 +1,4 @@
+#include <dirent.h>
 #include <dlfcn.h>
 
 #include <cstdlib>
@@ -30,6 +31,17 @@ void SetEnvironmentValue(const std::string& name, const char* value) {
   } else {
     unsetenv(name.c_str());
   }
+}
+
+int ThreadCount() {
+  int count = 0;
+  if (DIR* tasks = opendir("/proc/self/task")) {
+    while (dirent* entry = readdir(tasks)) {
+      if (entry->d_name[0] != '.') ++count;
+    }
+    closedir(tasks);
+  }
+  return count;
 }
 
 fs::path MakeTempFolder(const std::string& prefix) {

@@ -5,6 +5,8 @@
 #define NOMINMAX
 #endif
 #include <windows.h>
+// After windows.h, which it needs.
+#include <tlhelp32.h>
 
 #include <vector>
 
@@ -60,6 +62,20 @@ std::optional<std::string> EnvironmentValue(const std::string& name) {
 void SetEnvironmentValue(const std::string& name, const char* value) {
   const std::wstring wideValue = value ? Wide(value) : std::wstring();
   SetEnvironmentVariableW(Wide(name).c_str(), value ? wideValue.c_str() : nullptr);
+}
+
+int ThreadCount() {
+  HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPTHREAD, 0);
+  if (snapshot == INVALID_HANDLE_VALUE) return 0;
+  const DWORD self = GetCurrentProcessId();
+  int count = 0;
+  THREADENTRY32 entry{};
+  entry.dwSize = sizeof entry;
+  for (BOOL more = Thread32First(snapshot, &entry); more; more = Thread32Next(snapshot, &entry)) {
+    if (entry.th32OwnerProcessID == self) ++count;
+  }
+  CloseHandle(snapshot);
+  return count;
 }
 
 fs::path MakeTempFolder(const std::string& prefix) {
