@@ -8,6 +8,10 @@
 #include <optional>
 #include <string>
 
+#if defined(__GLIBC__)
+#include <pthread.h>
+#endif
+
 namespace testos {
 
 namespace fs = std::filesystem;
@@ -35,5 +39,36 @@ int ThreadCount();
 // Creates a new, empty folder below the system's temporary folder whose name
 // starts with `prefix`. Empty on failure.
 fs::path MakeTempFolder(const std::string& prefix);
+
+#if defined(__GLIBC__)
+// Makes every thread created without explicit attributes ask for a stack no
+// machine can give, so that thread creation fails for real; undone at the
+// end of the scope. Only glibc lets a test change the attributes std::thread
+// creates threads with, so tests that need it exist on glibc only.
+class ScopedThreadCreationFailure {
+ public:
+  ScopedThreadCreationFailure() {
+    pthread_getattr_default_np(&saved);
+    pthread_attr_t huge;
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, (SIZE_MAX / 4) & ~std::size_t{0xFFFF});
+    active = pthread_setattr_default_np(&huge) == 0;
+    pthread_attr_destroy(&huge);
+  }
+  ~ScopedThreadCreationFailure() {
+    pthread_setattr_default_np(&saved);
+    pthread_attr_destroy(&saved);
+  }
+  ScopedThreadCreationFailure(const ScopedThreadCreationFailure&) = delete;
+  ScopedThreadCreationFailure& operator=(const ScopedThreadCreationFailure&) = delete;
+
+  // False when the attributes could not be changed.
+  bool Active() const { return active; }
+
+ private:
+  pthread_attr_t saved;
+  bool active = false;
+};
+#endif
 
 }  // namespace testos

@@ -5,9 +5,6 @@
 #pragma once
 
 #include <gtest/gtest.h>
-#if defined(__GLIBC__)
-#include <pthread.h>
-#endif
 
 #include <GL/glew.h>
 
@@ -145,33 +142,6 @@ inline std::string Describe(RgbaPixel p) {
   EXPECT_PRED2(::e2e::Near, (image).PixelFromTop((x), (y)), (expected))                     \
       << "at (" << (x) << ", " << (y) << " from the top): "                                 \
       << ::e2e::Describe((image).PixelFromTop((x), (y)))
-
-#if defined(__GLIBC__)
-// Makes every thread created without explicit attributes ask for a stack no
-// machine can give, so that thread creation fails for real; undone at the
-// end of the scope. Only glibc lets a test change the attributes std::thread
-// creates threads with.
-class ScopedThreadCreationFailure {
- public:
-  ScopedThreadCreationFailure() {
-    pthread_getattr_default_np(&saved);
-    pthread_attr_t huge;
-    pthread_attr_init(&huge);
-    pthread_attr_setstacksize(&huge, (SIZE_MAX / 4) & ~std::size_t{0xFFFF});
-    EXPECT_EQ(pthread_setattr_default_np(&huge), 0);
-    pthread_attr_destroy(&huge);
-  }
-  ~ScopedThreadCreationFailure() {
-    pthread_setattr_default_np(&saved);
-    pthread_attr_destroy(&saved);
-  }
-  ScopedThreadCreationFailure(const ScopedThreadCreationFailure&) = delete;
-  ScopedThreadCreationFailure& operator=(const ScopedThreadCreationFailure&) = delete;
-
- private:
-  pthread_attr_t saved;
-};
-#endif
 
 // A GL context, a 160 x 90 host layer, the plugin library loaded and the
 // simulated runtime listing the main viewport. Every test ends with the
