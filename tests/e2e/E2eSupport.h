@@ -4,10 +4,7 @@
 // what the layer shows and what "Connection" says.
 #pragma once
 
-#include <dirent.h>
-#include <dlfcn.h>
 #include <gtest/gtest.h>
-#include <pthread.h>
 
 #include <GL/glew.h>
 
@@ -25,6 +22,7 @@
 #include "testing/ndi_runtime_sim/SimEnvironment.h"
 #include "testing/plugin_host/HostFramebuffer.h"
 #include "testing/plugin_host/PluginHost.h"
+#include "testing/portable/TestOs.h"
 
 namespace e2e {
 
@@ -60,22 +58,10 @@ bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::se
   return true;
 }
 
-inline int ThreadCount() {
-  int count = 0;
-  if (DIR* tasks = opendir("/proc/self/task")) {
-    while (dirent* entry = readdir(tasks)) {
-      if (entry->d_name[0] != '.') ++count;
-    }
-    closedir(tasks);
-  }
-  return count;
-}
+inline int ThreadCount() { return testos::ThreadCount(); }
 
 inline bool SimRuntimeIsLoaded() {
-  const std::string path = std::string(NDISIM_RUNTIME_DIR) + "/" + NDISIM_RUNTIME_FILE_NAME;
-  void* handle = dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
-  if (handle) dlclose(handle);
-  return handle != nullptr;
+  return testos::IsLibraryLoaded(testos::NativePath(NDISIM_RUNTIME_DIR) / NDISIM_RUNTIME_FILE_NAME);
 }
 
 inline std::vector<std::string> SimEvents() {
@@ -156,30 +142,6 @@ inline std::string Describe(RgbaPixel p) {
   EXPECT_PRED2(::e2e::Near, (image).PixelFromTop((x), (y)), (expected))                     \
       << "at (" << (x) << ", " << (y) << " from the top): "                                 \
       << ::e2e::Describe((image).PixelFromTop((x), (y)))
-
-// Makes every thread created without explicit attributes ask for a stack no
-// machine can give, so that thread creation fails for real; undone at the
-// end of the scope.
-class ScopedThreadCreationFailure {
- public:
-  ScopedThreadCreationFailure() {
-    pthread_getattr_default_np(&saved);
-    pthread_attr_t huge;
-    pthread_attr_init(&huge);
-    pthread_attr_setstacksize(&huge, (SIZE_MAX / 4) & ~std::size_t{0xFFFF});
-    EXPECT_EQ(pthread_setattr_default_np(&huge), 0);
-    pthread_attr_destroy(&huge);
-  }
-  ~ScopedThreadCreationFailure() {
-    pthread_setattr_default_np(&saved);
-    pthread_attr_destroy(&saved);
-  }
-  ScopedThreadCreationFailure(const ScopedThreadCreationFailure&) = delete;
-  ScopedThreadCreationFailure& operator=(const ScopedThreadCreationFailure&) = delete;
-
- private:
-  pthread_attr_t saved;
-};
 
 // A GL context, a 160 x 90 host layer, the plugin library loaded and the
 // simulated runtime listing the main viewport. Every test ends with the
