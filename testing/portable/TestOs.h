@@ -4,9 +4,12 @@
 // the process's thread count and temporary folders. Texts are UTF-8 throughout.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
 #include <optional>
+#include <set>
 #include <string>
+#include <thread>
 
 #if defined(__GLIBC__)
 #include <pthread.h>
@@ -35,6 +38,24 @@ void SetEnvironmentValue(const std::string& name, const char* value);
 
 // The number of threads this process has right now.
 int ThreadCount();
+
+// Polls `condition` until it holds or a generous bound passes. Bounds are
+// there to end a broken test, never to measure speed.
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20)) {
+  const auto giveUp = std::chrono::steady_clock::now() + bound;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+#ifndef _WIN32
+// The names a shared library exports, as `nm -D --defined-only` lists them;
+// empty when nm cannot be run.
+std::set<std::string> DynamicExports(const std::string& nmPath, const std::string& library);
+#endif
 
 // Creates a new, empty folder below the system's temporary folder whose name
 // starts with `prefix`. Empty on failure.

@@ -1,3 +1,4 @@
+#include <cstdio>
 #include <dirent.h>
 #include <dlfcn.h>
 
@@ -48,6 +49,22 @@ fs::path MakeTempFolder(const std::string& prefix) {
   std::string pattern = (fs::temp_directory_path() / (prefix + "XXXXXX")).string();
   if (!mkdtemp(pattern.data())) return {};
   return fs::path(pattern);
+}
+
+std::set<std::string> DynamicExports(const std::string& nmPath, const std::string& library) {
+  const std::string command = nmPath + " -D --defined-only '" + library + "'";
+  std::set<std::string> names;
+  FILE* pipe = popen(command.c_str(), "r");
+  if (!pipe) return names;
+  char line[512];
+  while (std::fgets(line, sizeof line, pipe)) {
+    // "<address> <kind> <name>"
+    char kind = 0;
+    char name[400] = {};
+    if (std::sscanf(line, "%*s %c %399s", &kind, name) == 2) names.insert(name);
+  }
+  if (pclose(pipe) != 0) names.clear();
+  return names;
 }
 
 }  // namespace testos

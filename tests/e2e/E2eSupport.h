@@ -46,17 +46,7 @@ const RgbaPixel kYellow{255, 255, 0, 255};
 const RgbaPixel kMagenta{255, 0, 255, 255};
 const RgbaPixel kCyan{0, 255, 255, 255};
 
-// Polls `condition` until it holds or a generous bound passes; the bound only
-// ends a broken test.
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20)) {
-  const auto giveUp = std::chrono::steady_clock::now() + bound;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > giveUp) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testos::WaitUntil;
 
 inline int ThreadCount() { return testos::ThreadCount(); }
 

@@ -18,17 +18,7 @@ namespace nditest {
 
 namespace fs = std::filesystem;
 
-// Polls `condition` until it holds or a generous bound passes. Bounds are
-// there to end a broken test, never to measure speed.
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20)) {
-  const auto giveUp = std::chrono::steady_clock::now() + bound;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > giveUp) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testos::WaitUntil;
 
 // The simulated runtime built with the load export, and without it.
 inline fs::path SimRuntimeFile() {
