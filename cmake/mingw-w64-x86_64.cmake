@@ -20,3 +20,5 @@ set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
 # Test executables run under Wine (see scripts/wine-run).
 set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+# Wine shows the Linux root as drive Z:; tests get build-tree paths in that form.
+set(KESTRIN_TEST_PATH_PREFIX "Z:")

@@ -39,6 +39,8 @@ start_wine() {
   export WINEPREFIX="$WINE_DIR/prefix" WINEARCH=win64 WINEDEBUG=-all
   export WINEDLLOVERRIDES='mscoree,mshtml=;winemenubuilder.exe=d;winedbg.exe=d'
   # Output redirected: Wine's background services must not inherit our pipes.
+  # The server stays up for the whole run (-p), which needs the prefix folder.
+  mkdir -p "$WINEPREFIX"
   wineserver -p >/dev/null 2>&1 </dev/null
   wineboot -i >/dev/null 2>&1 </dev/null
   trap stop_all EXIT
@@ -47,6 +49,7 @@ start_wine() {
 stop_wine() {
   if [ -n "${WINE_DIR:-}" ]; then
     wineserver -k >/dev/null 2>&1 || true
+    wineserver -w >/dev/null 2>&1 || true
     rm -rf "$WINE_DIR"
     WINE_DIR=
   fi

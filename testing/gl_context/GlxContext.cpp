@@ -6,8 +6,10 @@
 #include <dlfcn.h>
 #include <link.h>
 
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
+#include <thread>
 
 namespace testgl {
 namespace {
@@ -55,7 +57,13 @@ std::unique_ptr<GlContext> GlContext::Create(std::string& error) {
     return nullptr;
   }
   auto impl = std::make_unique<Impl>();
-  impl->display = XOpenDisplay(name);
+  // Xvfb serves one client at a time; while it is busy with other test
+  // processes a new connection can be refused for a moment (EAGAIN on a full
+  // listen queue), so a refused connection is retried for a while.
+  for (int attempt = 0; attempt < 200 && !impl->display; ++attempt) {
+    impl->display = XOpenDisplay(name);
+    if (!impl->display) std::this_thread::sleep_for(std::chrono::milliseconds(50));
+  }
   if (!impl->display) {
     error = std::string("cannot open X display ") + name;
     return nullptr;

@@ -96,7 +96,6 @@ struct State {
   std::vector<NdiSimReceiverCreation> creations;
   std::vector<NdiSimConnect> connects;
   std::vector<NdiSimCapture> captures;
-  const std::vector<NdiSourceRecord>* lastReported = nullptr;
 };
 
 std::mutex gMutex;
@@ -235,7 +234,6 @@ void NdiSimRt_FindDestroy(void* finder) {
   gState.events.push_back("find_destroy");
   auto it = gState.finders.find(finder);
   if (it == gState.finders.end()) return Misuse("find_destroy with an unknown finder");
-  if (gState.lastReported == &it->second->records) gState.lastReported = nullptr;
   gState.finders.erase(it);
 }
 
@@ -263,7 +261,6 @@ const NdiSourceRecord* NdiSimRt_FindGetCurrentSources(void* finder, std::uint32_
   for (const Source& source : f.sources) {
     f.records.push_back({TextOrNull(source.name), TextOrNull(source.url)});
   }
-  gState.lastReported = &f.records;
   *count = static_cast<std::uint32_t>(f.records.size());
   return f.records.data();
 }
@@ -352,11 +349,17 @@ void NdiSimRt_RecvConnect(void* receiver, const NdiSourceRecord* source) {
   gState.events.push_back("connect");
   NdiSimConnect call{-1, nullptr, nullptr};
   if (source) {
-    const std::vector<NdiSourceRecord>* reported = gState.lastReported;
-    const bool inArray = reported && !reported->empty() && source >= reported->data() &&
-                         source < reported->data() + reported->size();
-    call.sourceIndex = inArray ? static_cast<int>(source - reported->data()) : -2;
-    if (!inArray) Misuse("connect with a record outside the reported array");
+    // Every receiver in the process may connect to a record from the array
+    // its own finder reported last; any live finder's current array counts.
+    call.sourceIndex = -2;
+    for (const auto& entry : gState.finders) {
+      const std::vector<NdiSourceRecord>& reported = entry.second->records;
+      if (!reported.empty() && source >= reported.data() &&
+          source < reported.data() + reported.size()) {
+        call.sourceIndex = static_cast<int>(source - reported.data());
+      }
+    }
+    if (call.sourceIndex < 0) Misuse("connect with a record outside the reported array");
     call.name = Keep(CopyText(source->name));
     call.url = Keep(CopyText(source->url));
   }

@@ -29,8 +29,11 @@ const char* AsText(FFGLValue value) { return static_cast<const char*>(value.AsPo
 // PluginLibrary
 
 std::unique_ptr<PluginLibrary> PluginLibrary::Load(const std::string& path, std::string& error) {
-  // u8path gives the OS's own path form (UTF-16 on Windows).
-  const platform::NativeString nativePath = std::filesystem::u8path(path).native();
+  // u8path gives the OS's own characters (UTF-16 on Windows) and
+  // make_preferred its separators: a full path for LoadLibraryExW's
+  // search-beside-the-library mode must use backslashes.
+  const platform::NativeString nativePath =
+      std::filesystem::u8path(path).make_preferred().native();
   platform::LibraryHandle handle = platform::LoadLibraryFromPath(nativePath);
   if (!handle) {
     error = "cannot load plugin library " + path;

@@ -27,11 +27,14 @@ TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
   auto instance = library->Instantiate({0, 0, 160, 90});
   ASSERT_TRUE(instance);
   ASSERT_TRUE(RenderUntilReceiving(*instance, e2e::kMainSource));
-  EXPECT_EQ(ThreadCount(), threads + 1);
+  // The driver may start threads of its own at the first draw, so the
+  // worker is counted against the threads running just before code 19.
+  const int running = ThreadCount();
+  EXPECT_GE(running, threads + 1);
 
   // Code 19 returns only once the worker has ended and released everything.
   EXPECT_EQ(instance->Deinstantiate(), FF_SUCCESS);
-  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_TRUE(e2e::ThreadCountSettlesAt(running - 1)) << ThreadCount() << " threads";
   EXPECT_EQ(NdiSim_LiveReceivers(), 0);
   EXPECT_EQ(NdiSim_LiveFinders(), 0);
   const std::vector<std::string> events = SimEvents();
@@ -44,11 +47,14 @@ TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
 }
 
 TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
-  const int threads = ThreadCount();
   const std::vector<GLuint> textures = LiveTextures();
   const std::vector<GLuint> programs = LiveProgramsAndShaders();
   e2e::QuadrantPicture picture(64, 36);
+  int threads = 0;
   for (int cycle = 0; cycle < 50; ++cycle) {
+    // Counted after the first cycle: the driver may start threads of its own
+    // at the first draw.
+    if (cycle == 1) threads = ThreadCount();
     auto instance = library->Instantiate({0, 0, 160, 90});
     ASSERT_TRUE(instance) << "cycle " << cycle;
     if (cycle % 10 == 0) {
@@ -57,7 +63,7 @@ TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
     Render(*instance);
     ASSERT_EQ(instance->Deinstantiate(), FF_SUCCESS);
   }
-  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_TRUE(e2e::ThreadCountSettlesAt(threads)) << ThreadCount() << " threads";
   EXPECT_EQ(LiveTextures(), textures);
   EXPECT_EQ(LiveProgramsAndShaders(), programs);
   EXPECT_EQ(NdiSim_LoadCount(), 50);
@@ -67,7 +73,6 @@ TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
 
 TEST_F(Life, InstancesRunSideBySideEachOnItsOwnSource) {
   // The main viewport plays the demo picture; the other sources send nothing.
-  severalWorkers = true;
   NdiSim_SetDemoSource(1);
   e2e::SetSources({"Studio Cam", "KESTRIN - VP-05 - Left wall"});
   auto& viewport = Instantiate();
@@ -97,18 +102,20 @@ TEST_F(Life, InstancesRunSideBySideEachOnItsOwnSource) {
   EXPECT_TRUE(RenderUntilReceiving(projector, "KESTRIN - VP-05 - Left wall"));
 }
 
+#if defined(__GLIBC__)  // thread creation can be made to fail on glibc only
 TEST_F(Life, InstantiationIsRefusedCleanlyWhenNoWorkerCanStart) {
   const int threads = ThreadCount();
   const std::vector<GLuint> textures = LiveTextures();
   const std::vector<GLuint> programs = LiveProgramsAndShaders();
   FFGLValue answer{0};
   {
-    e2e::ScopedThreadCreationFailure noThreads;
+    testos::ScopedThreadCreationFailure noThreads;
+    ASSERT_TRUE(noThreads.Active());
     const ViewportRecord viewport{0, 0, 160, 90};
     answer = library->InstantiateRaw(&viewport);
   }
   EXPECT_TRUE(testhost::IsFail(answer));
-  EXPECT_EQ(ThreadCount(), threads);
+  EXPECT_TRUE(e2e::ThreadCountSettlesAt(threads)) << ThreadCount() << " threads";
   EXPECT_EQ(LiveTextures(), textures);  // InitGL's GL objects were freed
   EXPECT_EQ(LiveProgramsAndShaders(), programs);
   EXPECT_EQ(NdiSim_LoadCount(), 0);
@@ -117,5 +124,6 @@ TEST_F(Life, InstantiationIsRefusedCleanlyWhenNoWorkerCanStart) {
   auto& instance = Instantiate();
   EXPECT_TRUE(RenderUntilReceiving(instance, e2e::kMainSource));
 }
+#endif
 
 }  // namespace

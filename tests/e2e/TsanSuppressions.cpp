@@ -4,6 +4,8 @@
 // whose stacks run through the driver are passed over; every race in our own
 // code still fails the test.
 // The runtime looks the hook up by name, so it must be exported.
+#ifndef _WIN32
 extern "C" __attribute__((visibility("default"))) const char* __tsan_default_suppressions() {
   return "race:swrast_dri.so\n";
 }
+#endif

@@ -2,8 +2,12 @@
 // the probe, fails or throws where the probe says, and declares parameters
 // of several types. It is built like a real plugin: the host interface's
 // objects plus this one file with its own static descriptor.
+#ifdef _WIN32
+#include <GL/glew.h>
+#else
 #include <GL/gl.h>
 #include <dlfcn.h>
+#endif
 
 #include <cstdio>
 #include <map>
@@ -14,6 +18,16 @@
 #include "host/CFFGLPlugin.h"
 #include "host/CFFGLPluginDescriptor.h"
 
+#ifdef _WIN32
+// GLEW is linked statically into this library; the linker sends the host
+// interface's glewInit calls here (--wrap=glewInit), and the real one
+// follows.
+extern "C" GLenum __real_glewInit(void);
+extern "C" GLenum __wrap_glewInit(void) {
+  ++probe::GlewInitCalls();
+  return __real_glewInit();
+}
+#else
 // Counts the loader calls of the host interface linked into this library,
 // then lets the real loader run. Defined here, hidden, so the host
 // interface's reference binds to it and nothing more is exported; the real
@@ -27,6 +41,7 @@ extern "C" __attribute__((visibility("hidden"))) GLenum glewInit(void) {
   if (glew) dlclose(glew);
   return result;
 }
+#endif
 
 namespace {
 
@@ -42,6 +57,7 @@ class TestPlugin : public CFFGLPlugin {
       : CFFGLPlugin(probe::GetSwitches().topLeftSupported),
         prefix_("P" + std::to_string(probe::NextObjectSerial()) + ".") {
     Enter("construct");
+    probe::Objects().push_back(static_cast<const CFFGLPlugin*>(this));
     SetMaxInputs(probe::GetSwitches().maxInputs);
     SetTimeSupported(probe::GetSwitches().timeSupported);
 

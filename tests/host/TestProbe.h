@@ -9,7 +9,13 @@
 #include <utility>
 #include <vector>
 
+#if !defined(_WIN32)
 #define PROBE_API __attribute__((visibility("default")))
+#elif defined(host_test_probe_EXPORTS)  // set by CMake while building the probe
+#define PROBE_API __declspec(dllexport)
+#else
+#define PROBE_API __declspec(dllimport)
+#endif
 
 namespace probe {
 
@@ -41,8 +47,10 @@ PROBE_API void Record(const std::string& call);
 // Serial number of the next plugin object (1, 2, ... after Reset).
 PROBE_API int NextObjectSerial();
 PROBE_API int& GlewInitCalls();
+// The address of every plugin object, as a CFFGLPlugin, in construction order.
+PROBE_API std::vector<const void*>& Objects();
 // Back to the defaults: no calls, default switches, serials from 1, no
-// glewInit counted.
+// glewInit counted, no objects.
 PROBE_API void Reset();
 
 }  // namespace probe

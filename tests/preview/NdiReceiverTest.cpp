@@ -2,8 +2,6 @@
 // the real loader (NDI_RUNTIME_DIR_V6 names the simulator's folder). After
 // every test the runtime must have seen no unused slot, no unknown handle,
 // every captured record handed back, and everything released.
-#include <dlfcn.h>
-
 #include <string>
 #include <vector>
 
@@ -28,11 +26,7 @@ std::vector<std::string> TailOf(const std::vector<std::string>& all, std::size_t
   return {all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
 }
 
-bool SimRuntimeIsLoaded() {
-  void* handle = dlopen(nditest::SimRuntimeFile().c_str(), RTLD_NOW | RTLD_NOLOAD);
-  if (handle) dlclose(handle);
-  return handle != nullptr;
-}
+bool SimRuntimeIsLoaded() { return testos::IsLibraryLoaded(nditest::SimRuntimeFile()); }
 
 void SetSources(const std::vector<NdiSimSource>& sources) {
   NdiSim_SetSources(sources.data(), static_cast<int>(sources.size()));

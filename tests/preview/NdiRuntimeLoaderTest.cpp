@@ -1,8 +1,6 @@
 // The runtime loader, through the real environment and real library loads:
 // which folder wins, which values are unusable, and what a library that is
 // not a usable runtime leaves behind.
-#include <dlfcn.h>
-
 #include <string>
 
 #include "NdiTestSupport.h"
@@ -14,15 +12,18 @@ namespace {
 using nditest::TempFolder;
 using ndisim::ScopedEnvironmentVariable;
 
+// The separator the loader puts between a variable's value and the file.
+#ifdef _WIN32
+const std::string kSeparator = "\\";
+#else
+const std::string kSeparator = "/";
+#endif
+
 class NdiRuntimeLoader : public ::testing::Test {
  protected:
   void SetUp() override { NdiSim_Reset(); }
 
-  static bool IsLoaded(const nditest::fs::path& file) {
-    void* handle = dlopen(file.c_str(), RTLD_NOW | RTLD_NOLOAD);
-    if (handle) dlclose(handle);
-    return handle != nullptr;
-  }
+  static bool IsLoaded(const nditest::fs::path& file) { return testos::IsLibraryLoaded(file); }
 
   TempFolder temp;
   // Every test starts from no usable variable at all.
@@ -35,9 +36,9 @@ TEST_F(NdiRuntimeLoader, SearchesV6ThenV5ThenProgramFilesAndStopsAtTheFirstLoad)
   const auto v6File = temp.PlaceRuntime("v6");
   const auto v5File = temp.PlaceRuntime("v5");
   const auto pfFile = temp.PlaceRuntime("pf/NDI/NDI 6 Runtime/v6");
-  const std::string v6Dir = (temp.path / "v6").string();
-  const std::string v5Dir = (temp.path / "v5").string();
-  const std::string pfDir = (temp.path / "pf").string();
+  const std::string v6Dir = temp.Text("v6");
+  const std::string v5Dir = temp.Text("v5");
+  const std::string pfDir = temp.Text("pf");
   ScopedEnvironmentVariable pf("ProgramFiles", pfDir.c_str());
   {
     ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", v6Dir.c_str());
@@ -45,25 +46,25 @@ TEST_F(NdiRuntimeLoader, SearchesV6ThenV5ThenProgramFilesAndStopsAtTheFirstLoad)
     NdiRuntime runtime = LoadNdiRuntime();
     EXPECT_TRUE(runtime.module);
     EXPECT_TRUE(runtime.table);
-    EXPECT_EQ(NdiSim_LastLoadedPath(), v6File.string());
+    EXPECT_EQ(NdiSim_LastLoadedPath(), testos::PathText(v6File));
     EXPECT_TRUE(IsLoaded(v6File));
     EXPECT_FALSE(IsLoaded(v5File));
     EXPECT_EQ(NdiSim_LoadCount(), 1);
   }
   {
     // A V6 folder without the library falls through to V5.
-    const std::string empty = (temp.path / "nothing-here").string();
+    const std::string empty = temp.Text("nothing-here");
     ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", empty.c_str());
     ScopedEnvironmentVariable b("NDI_RUNTIME_DIR_V5", v5Dir.c_str());
     NdiRuntime runtime = LoadNdiRuntime();
     EXPECT_TRUE(runtime.table);
-    EXPECT_EQ(NdiSim_LastLoadedPath(), v5File.string());
+    EXPECT_EQ(NdiSim_LastLoadedPath(), testos::PathText(v5File));
   }
   {
     // Neither variable set: the version-6 layout under ProgramFiles.
     NdiRuntime runtime = LoadNdiRuntime();
     EXPECT_TRUE(runtime.table);
-    EXPECT_EQ(NdiSim_LastLoadedPath(), pfFile.string());
+    EXPECT_EQ(NdiSim_LastLoadedPath(), testos::PathText(pfFile));
   }
   EXPECT_EQ(NdiSim_UnloadCount(), 3);
   EXPECT_FALSE(IsLoaded(v6File) || IsLoaded(v5File) || IsLoaded(pfFile));
@@ -71,16 +72,16 @@ TEST_F(NdiRuntimeLoader, SearchesV6ThenV5ThenProgramFilesAndStopsAtTheFirstLoad)
 
 TEST_F(NdiRuntimeLoader, EmptyAndOverLongValuesCountAsUnset) {
   temp.PlaceRuntime("v5");
-  const std::string v5Dir = (temp.path / "v5").string();
+  const std::string v5Dir = temp.Text("v5");
   ScopedEnvironmentVariable b("NDI_RUNTIME_DIR_V5", v5Dir.c_str());
   // The V6 value would name a folder with the library if it were used.
-  const std::string tooLong = v5Dir + "/" + std::string(32768, 'x');
+  const std::string tooLong = v5Dir + kSeparator + std::string(32768, 'x');
   for (const std::string& unusable : {std::string(), tooLong}) {
     SCOPED_TRACE(unusable.size());
     ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", unusable.c_str());
     NdiRuntime runtime = LoadNdiRuntime();
     EXPECT_TRUE(runtime.table);
-    EXPECT_EQ(NdiSim_LastLoadedPath(), (temp.path / "v5" / NDISIM_RUNTIME_FILE_NAME).string());
+    EXPECT_EQ(NdiSim_LastLoadedPath(), v5Dir + kSeparator + NDISIM_RUNTIME_FILE_NAME);
   }
   // The longest usable value (32767 units) is still read; here it names no
   // library, so nothing loads from it.
@@ -91,15 +92,20 @@ TEST_F(NdiRuntimeLoader, EmptyAndOverLongValuesCountAsUnset) {
 
 TEST_F(NdiRuntimeLoader, UsesTheValueExactlyAsRead) {
   temp.PlaceRuntime("v6");
-  const std::string withSeparator = (temp.path / "v6").string() + "/";
+  const std::string withSeparator = temp.Text("v6") + kSeparator;
   ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", withSeparator.c_str());
   NdiRuntime runtime = LoadNdiRuntime();
   EXPECT_TRUE(runtime.table);
-  EXPECT_EQ(NdiSim_LastLoadedPath(), withSeparator + "/" + NDISIM_RUNTIME_FILE_NAME);
+#ifdef _WIN32
+  // Windows names a loaded module by its normalised path, one backslash.
+  EXPECT_EQ(NdiSim_LastLoadedPath(), withSeparator + NDISIM_RUNTIME_FILE_NAME);
+#else
+  EXPECT_EQ(NdiSim_LastLoadedPath(), withSeparator + kSeparator + NDISIM_RUNTIME_FILE_NAME);
+#endif
 }
 
 TEST_F(NdiRuntimeLoader, FindsNothingWhenNoFolderHoldsTheLibrary) {
-  const std::string empty = temp.path.string();
+  const std::string empty = temp.Text();
   ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", empty.c_str());
   ScopedEnvironmentVariable b("NDI_RUNTIME_DIR_V5", empty.c_str());
   ScopedEnvironmentVariable pf("ProgramFiles", empty.c_str());
@@ -129,7 +135,7 @@ TEST_F(NdiRuntimeLoader, UnusableLibraryIsKeptLoadedUntilTheRuntimeEnds) {
     c.script();
     TempFolder folder;
     const auto file = folder.PlaceRuntime({}, c.library);
-    ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", folder.path.c_str());
+    ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", folder.Text().c_str());
     {
       NdiRuntime runtime = LoadNdiRuntime();
       EXPECT_TRUE(runtime.module);

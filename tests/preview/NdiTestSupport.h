@@ -6,44 +6,34 @@
 
 #include <chrono>
 #include <cstdint>
-#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <thread>
 #include <vector>
 
 #include "testing/ndi_runtime_sim/NdiSimControl.h"
+#include "testing/portable/TestOs.h"
 
 namespace nditest {
 
 namespace fs = std::filesystem;
 
-// Polls `condition` until it holds or a generous bound passes. Bounds are
-// there to end a broken test, never to measure speed.
-template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20)) {
-  const auto giveUp = std::chrono::steady_clock::now() + bound;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > giveUp) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
-  }
-  return true;
-}
+using testos::WaitUntil;
 
 // The simulated runtime built with the load export, and without it.
-inline fs::path SimRuntimeFile() { return fs::path(NDISIM_RUNTIME_DIR) / NDISIM_RUNTIME_FILE_NAME; }
+inline fs::path SimRuntimeFile() {
+  return testos::NativePath(NDISIM_RUNTIME_DIR) / NDISIM_RUNTIME_FILE_NAME;
+}
 inline fs::path SimRuntimeWithoutExportFile() {
-  return fs::path(NDISIM_RUNTIME_WITHOUT_EXPORT_DIR) / NDISIM_RUNTIME_FILE_NAME;
+  return testos::NativePath(NDISIM_RUNTIME_WITHOUT_EXPORT_DIR) / NDISIM_RUNTIME_FILE_NAME;
 }
 
 // A fresh folder under the system's temporary folder, removed with its
 // contents at the end of the scope.
 class TempFolder {
  public:
-  TempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "ndi-test-XXXXXX").string();
-    if (!mkdtemp(pattern.data())) ADD_FAILURE() << "mkdtemp failed";
-    path = pattern;
+  TempFolder() : path(testos::MakeTempFolder("ndi-test-")) {
+    if (path.empty()) ADD_FAILURE() << "cannot create a temporary folder";
   }
   ~TempFolder() {
     std::error_code ignored;
@@ -52,14 +42,19 @@ class TempFolder {
   TempFolder(const TempFolder&) = delete;
   TempFolder& operator=(const TempFolder&) = delete;
 
-  // Copies `library` into `relativeFolder` below this folder; a
-  // copy is a library of its own to the dynamic loader.
-  fs::path PlaceRuntime(const fs::path& relativeFolder = {},
+  // Copies `library` into `relativeFolder` ('/' separated) below this
+  // folder; a copy is a library of its own to the dynamic loader.
+  fs::path PlaceRuntime(const std::string& relativeFolder = {},
                         const fs::path& library = SimRuntimeFile()) const {
-    const fs::path folder = path / relativeFolder;
+    const fs::path folder = path / testos::NativePath(relativeFolder);
     fs::create_directories(folder);
     fs::copy_file(library, folder / NDISIM_RUNTIME_FILE_NAME, fs::copy_options::overwrite_existing);
     return folder / NDISIM_RUNTIME_FILE_NAME;
+  }
+
+  // A folder below this one as the OS writes it (an environment value).
+  std::string Text(const std::string& relativeFolder = {}) const {
+    return testos::PathText(relativeFolder.empty() ? path : path / testos::NativePath(relativeFolder));
   }
 
   fs::path path;

@@ -1,0 +1,95 @@
+// The few OS calls tests make themselves, behind one portable face, so the
+// same test sources run on Linux and on Windows (under Wine): paths handed
+// over by the build, whether a library is loaded, the process environment,
+// the process's thread count and temporary folders. Texts are UTF-8 throughout.
+#pragma once
+
+#include <chrono>
+#include <filesystem>
+#include <optional>
+#include <set>
+#include <string>
+#include <thread>
+
+#if defined(__GLIBC__)
+#include <pthread.h>
+#endif
+
+namespace testos {
+
+namespace fs = std::filesystem;
+
+// A path given as text ('/' or '\' separated, as the build writes them) in
+// the OS's own form: backslashes on Windows, whose library loader wants them.
+fs::path NativePath(const std::string& text);
+
+// The path's text in the OS's own form.
+std::string PathText(const fs::path& path);
+
+// True when the library file at `file` is loaded in this process right now.
+// Never loads it and never changes its reference count.
+bool IsLibraryLoaded(const fs::path& file);
+
+// The process environment as the OS's own calls see it (getenv,
+// GetEnvironmentVariableW). Null when unset.
+std::optional<std::string> EnvironmentValue(const std::string& name);
+// Sets the variable, or removes it when `value` is null.
+void SetEnvironmentValue(const std::string& name, const char* value);
+
+// The number of threads this process has right now.
+int ThreadCount();
+
+// Polls `condition` until it holds or a generous bound passes. Bounds are
+// there to end a broken test, never to measure speed.
+template <typename Condition>
+bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20)) {
+  const auto giveUp = std::chrono::steady_clock::now() + bound;
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > giveUp) return false;
+    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+  }
+  return true;
+}
+
+#ifndef _WIN32
+// The names a shared library exports, as `nm -D --defined-only` lists them;
+// empty when nm cannot be run.
+std::set<std::string> DynamicExports(const std::string& nmPath, const std::string& library);
+#endif
+
+// Creates a new, empty folder below the system's temporary folder whose name
+// starts with `prefix`. Empty on failure.
+fs::path MakeTempFolder(const std::string& prefix);
+
+#if defined(__GLIBC__)
+// Makes every thread created without explicit attributes ask for a stack no
+// machine can give, so that thread creation fails for real; undone at the
+// end of the scope. Only glibc lets a test change the attributes std::thread
+// creates threads with, so tests that need it exist on glibc only.
+class ScopedThreadCreationFailure {
+ public:
+  ScopedThreadCreationFailure() {
+    pthread_getattr_default_np(&saved);
+    pthread_attr_t huge;
+    pthread_attr_init(&huge);
+    pthread_attr_setstacksize(&huge, (SIZE_MAX / 4) & ~std::size_t{0xFFFF});
+    active = pthread_setattr_default_np(&huge) == 0;
+    pthread_attr_destroy(&huge);
+  }
+  ~ScopedThreadCreationFailure() {
+    pthread_setattr_default_np(&saved);
+    pthread_attr_destroy(&saved);
+  }
+  ScopedThreadCreationFailure(const ScopedThreadCreationFailure&) = delete;
+  ScopedThreadCreationFailure& operator=(const ScopedThreadCreationFailure&) = delete;
+
+  // False when the attributes could not be changed.
+  bool Active() const { return active; }
+
+ private:
+  pthread_attr_t saved;
+  bool active = false;
+};
+#endif
+
+}  // namespace testos
