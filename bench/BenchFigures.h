@@ -1,0 +1,41 @@
+// Runs the registered benchmarks and then prints the figures that matter:
+// each a ratio against a baseline measured in the same run (or a count),
+// with its goal and whether it is met. scripts/bench collects the lines
+// that begin with "FIGURE".
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <functional>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace benchfig {
+
+// What one benchmark measured: seconds of real time per iteration, and its
+// user counters as reported.
+struct Result {
+  double secondsPerIteration = 0.0;
+  std::map<std::string, double> counters;
+};
+using Results = std::map<std::string, Result>;
+
+struct Figure {
+  std::string what;
+  std::string unit;
+  double goal;  // the figure is met when value <= goal; NaN for a baseline
+  // The value from the results; NaN when a benchmark it needs did not run.
+  std::function<double(const Results&)> value;
+};
+
+// Seconds per iteration of one benchmark over another's.
+double Ratio(const Results& results, const std::string& measured, const std::string& baseline);
+// A counter of one benchmark.
+double Counter(const Results& results, const std::string& name, const std::string& counter);
+
+// benchmark::Initialize, run everything (console output as usual), then
+// one "FIGURE" line per figure whose benchmarks ran. Returns the exit code.
+int RunAndReport(int argc, char** argv, const std::vector<Figure>& figures);
+
+}  // namespace benchfig
