@@ -1,7 +1,5 @@
 #include "preview/VideoFrame.h"
 
-#include <cstring>
-
 #include "preview/NdiRecords.h"
 
 namespace {
@@ -29,14 +27,15 @@ std::shared_ptr<VideoFrame> MakeVideoFrame(const NdiVideoFrameRecord& record,
                       : static_cast<float>(record.xres) / static_cast<float>(record.yres);
   frame->timestampNs = receivedNs;
 
+  // Rows are appended into reserved storage rather than copied over a
+  // resized buffer: resizing would zero up to 256 MiB first, a second full
+  // pass over the picture on the worker.
   const std::size_t rowBytes = static_cast<std::size_t>(record.xres) * 4;
-  frame->pixels.resize(rowBytes * static_cast<std::size_t>(record.yres));
+  frame->pixels.reserve(rowBytes * static_cast<std::size_t>(record.yres));
   const std::uint8_t* source = record.data;
-  std::uint8_t* target = frame->pixels.data();
   for (std::int32_t y = 0; y < record.yres; ++y) {
-    std::memcpy(target, source, rowBytes);
+    frame->pixels.insert(frame->pixels.end(), source, source + rowBytes);
     source += record.lineStride;
-    target += rowBytes;
   }
   return frame;
 }
