@@ -249,6 +249,10 @@ const std::string& KestrinPreview::ChooseStatus(const ReceiverSnapshot& snapshot
 // and unpack buffer are set aside for the call and put back afterwards.
 // Storage is reallocated only when the size changes.
 void KestrinPreview::UploadFrame(const std::shared_ptr<VideoFrame>& frame) {
+  // The texture holds the old picture already: letting its frame go before
+  // the upload keeps one 4K frame fewer alive while the worker builds the next.
+  displayedFrame.reset();
+
   GLint alignment = 0, rowLength = 0, skipRows = 0, skipPixels = 0, unpackBuffer = 0;
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
   glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
