@@ -1,5 +1,6 @@
-// Under ThreadSanitizer: Mesa's llvmpipe destroys a fence's mutex on the
-// host's thread right after its rasterizer thread unlocked it, through
+// Under ThreadSanitizer, in every program that uses the test GL context:
+// Mesa's llvmpipe destroys a fence's mutex on the host's thread right after
+// its rasterizer thread unlocked it, through
 // synchronisation TSan cannot see inside the uninstrumented driver. Reports
 // whose stacks run through the driver are passed over; every race in our own
 // code still fails the test.
