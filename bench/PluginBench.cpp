@@ -28,6 +28,7 @@
 #include <vector>
 
 #include "BenchFigures.h"
+#include "preview/PreviewShaders.h"
 #include "testing/gl_context/GlContext.h"
 #include "testing/ndi_runtime_sim/NdiSimControl.h"
 #include "testing/plugin_host/HostFramebuffer.h"
@@ -159,35 +160,14 @@ class Layer {
   std::unique_ptr<testhost::PluginInstance> instance;
 };
 
-// --- The raw GL baseline: the plugin's own draw, written out by hand ----------
-
-const char* const kVertexShader =
-    "#version 410 core\n"
-    "layout(location=0) in vec4 vPosition;\n"
-    "layout(location=1) in vec2 vUV;\n"
-    "out vec2 uv;\n"
-    "void main(){ gl_Position=vPosition; uv=vUV; }\n";
-const char* const kFragmentShader =
-    "#version 410 core\n"
-    "uniform sampler2D image;\n"
-    "uniform vec2 scale;\n"
-    "uniform bool flip;\n"
-    "uniform bool live;\n"
-    "in vec2 uv;\n"
-    "out vec4 color;\n"
-    "void main(){\n"
-    "    vec2 p=(uv-0.5)*scale+0.5;\n"
-    "    if(!live || any(lessThan(p,vec2(0))) || any(greaterThan(p,vec2(1)))) {color=vec4(0,0,0,1);return;}\n"
-    "    p.y=flip?p.y:1.0-p.y;\n"
-    "    color=vec4(texture(image,p).rgb,1);\n"
-    "}\n";
+// --- The raw GL baseline: the plugin's own program and draw, by hand -----------
 
 class RawDraw {
  public:
   RawDraw(std::int32_t textureWidth, std::int32_t textureHeight) {
     program = glCreateProgram();
-    const GLuint shaders[] = {Compile(GL_VERTEX_SHADER, kVertexShader),
-                              Compile(GL_FRAGMENT_SHADER, kFragmentShader)};
+    const GLuint shaders[] = {Compile(GL_VERTEX_SHADER, kPreviewVertexShader),
+                              Compile(GL_FRAGMENT_SHADER, kPreviewFragmentShader)};
     for (GLuint shader : shaders) glAttachShader(program, shader);
     glLinkProgram(program);
     for (GLuint shader : shaders) glDeleteShader(shader);
