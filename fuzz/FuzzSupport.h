@@ -5,7 +5,8 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
-#include <thread>
+
+#include "testing/portable/TestOs.h"
 
 #define FUZZ_CHECK(condition, message)                                             \
   do {                                                                             \
@@ -18,16 +19,11 @@
 
 namespace fuzzsupport {
 
-// Polls `condition` until it holds; false after a generous bound, which
-// only a hang reaches.
+// A bounded wait that polls often, so each input stays quick; false only
+// after a bound that a hang reaches.
 template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20)) {
-  const auto giveUp = std::chrono::steady_clock::now() + bound;
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > giveUp) return false;
-    std::this_thread::sleep_for(std::chrono::microseconds(100));
-  }
-  return true;
+bool WaitUntil(Condition condition) {
+  return testos::WaitUntil(condition, std::chrono::seconds(20), std::chrono::microseconds(100));
 }
 
 }  // namespace fuzzsupport

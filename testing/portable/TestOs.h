@@ -39,14 +39,15 @@ void SetEnvironmentValue(const std::string& name, const char* value);
 // The number of threads this process has right now.
 int ThreadCount();
 
-// Polls `condition` until it holds or a generous bound passes. Bounds are
-// there to end a broken test, never to measure speed.
+// Polls `condition` every `poll` until it holds or a generous bound passes.
+// Bounds are there to end a broken test, never to measure speed.
 template <typename Condition>
-bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20)) {
+bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::seconds(20),
+               std::chrono::microseconds poll = std::chrono::milliseconds(1)) {
   const auto giveUp = std::chrono::steady_clock::now() + bound;
   while (!condition()) {
     if (std::chrono::steady_clock::now() > giveUp) return false;
-    std::this_thread::sleep_for(std::chrono::milliseconds(1));
+    std::this_thread::sleep_for(poll);
   }
   return true;
 }
