@@ -72,9 +72,7 @@ NdiReceiver::~NdiReceiver() { Stop(); }
 bool NdiReceiver::Start() {
   Stop();  // the same first steps: clear the flag, join, drop the frame
   running = true;
-  try {
-    thread = std::thread(&NdiReceiver::ThreadMain, this);
-  } catch (...) {
+  if (!thread.Start([](void* self) { static_cast<NdiReceiver*>(self)->ThreadMain(); }, this)) {
     // No worker exists; leave the receiver stopped rather than running with
     // nobody to clear the flag for.
     running = false;
@@ -85,37 +83,37 @@ bool NdiReceiver::Start() {
 
 void NdiReceiver::Stop() {
   running = false;
-  if (thread.joinable()) thread.join();
+  thread.Join();
   DropFrame();
 }
 
 void NdiReceiver::SetRequestedSource(const std::string& name) {
   std::shared_ptr<VideoFrame> dropped;
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   if (requestedName == name) return;
   requestedName = name;
   dropped.swap(snapshot.frame);  // freed after the unlock: `dropped` ends last
 }
 
 ReceiverSnapshot NdiReceiver::GetSnapshot() const {
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   return snapshot;
 }
 
 void NdiReceiver::SetStatus(std::string status) {
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   snapshot.status.swap(status);
 }
 
 void NdiReceiver::DropFrame() {
   std::shared_ptr<VideoFrame> dropped;
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   dropped.swap(snapshot.frame);
 }
 
 void NdiReceiver::DropFrameWithStatus(std::string status) {
   std::shared_ptr<VideoFrame> dropped;
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   dropped.swap(snapshot.frame);
   snapshot.status.swap(status);
 }
@@ -162,7 +160,7 @@ void NdiReceiver::Run() {
   while (running) {
     std::string request;
     {
-      std::lock_guard<std::mutex> lock(mutex);
+      std::lock_guard<platform::Mutex> lock(mutex);
       request = requestedName;
     }
     const std::int64_t now = SteadyNowNs();
@@ -197,7 +195,7 @@ void NdiReceiver::Run() {
       CapturedVideoGuard captured(handles, record);
       std::shared_ptr<VideoFrame> frame = MakeVideoFrame(record, SteadyNowNs());
       if (frame) {
-        std::lock_guard<std::mutex> lock(mutex);
+        std::lock_guard<platform::Mutex> lock(mutex);
         // A frame captured while the request changed belongs to the old one.
         if (requestedName == request) snapshot.frame.swap(frame);
       }  // `frame` now holds the previous or the discarded picture: freed unlocked

@@ -4,10 +4,9 @@
 #pragma once
 
 #include <atomic>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "platform/Threading.h"
 #include "preview/VideoFrame.h"
 
 // Owned by one plugin object and used from the host's thread; the worker is
@@ -43,8 +42,8 @@ class NdiReceiver {
   void DropFrameWithStatus(std::string status);  // both in one lock section
 
   std::atomic<bool> running{false};
-  std::thread thread;
-  mutable std::mutex mutex;
+  platform::Thread thread;
+  mutable platform::Mutex mutex;
   std::string requestedName;
   ReceiverSnapshot snapshot;
 };
