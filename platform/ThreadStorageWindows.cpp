@@ -85,9 +85,10 @@ void ThreadEnded(void* value) {
   FreeBlock(block);
 }
 
-// Runs when the module unloads (or the program ends), after every static
-// object's destructor, which may still have used thread-local storage.
-__attribute__((destructor)) void ReleaseAll() {
+// Gives the index and every thread's storage back. Runs when the module
+// unloads (or the program ends), as the last of its static destructors:
+// the others may still use thread-local storage, an exception for one.
+void ReleaseAll() {
   if (gKey == TLS_OUT_OF_INDEXES) return;
   __mingwthr_remove_key_dtor(gKey);
   TlsFree(gKey);
@@ -98,6 +99,13 @@ __attribute__((destructor)) void ReleaseAll() {
     FreeBlock(block);
   }
 }
+
+// Constructed before every other static object of the module, so destroyed
+// after all of them. (A destructor-attribute function would not run at all
+// when a DLL unloads.)
+struct ReleaseAtUnload {
+  ~ReleaseAtUnload() { ReleaseAll(); }
+} gReleaseAtUnload __attribute__((init_priority(101)));
 
 // The object's slot number, handed out on first use.
 std::uintptr_t IndexOf(EmulatedObject& object) {
