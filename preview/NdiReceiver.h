@@ -6,7 +6,7 @@
 #include <atomic>
 #include <string>
 
-#include "platform/Threading.h"
+#include "platform/Platform.h"
 #include "preview/VideoFrame.h"
 
 // Owned by one plugin object and used from the host's thread; the worker is

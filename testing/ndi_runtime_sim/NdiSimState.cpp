@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/Threading.h"
+#include "platform/Platform.h"
 #include "testing/ndi_runtime_sim/DemoPattern.h"
 #include "testing/ndi_runtime_sim/NdiSimControl.h"
 #include "testing/ndi_runtime_sim/NdiSimRuntimeCalls.h"

@@ -1,7 +1,8 @@
 // The few OS calls tests make themselves, behind one portable face, so the
 // same test sources run on Linux and on Windows (under Wine): paths handed
 // over by the build, whether a library is loaded, the process environment,
-// the process's thread count and temporary folders. Texts are UTF-8 throughout.
+// the process's thread count (and on Windows its handles and TLS indexes)
+// and temporary folders. Texts are UTF-8 throughout.
 #pragma once
 
 #include <chrono>
@@ -51,6 +52,14 @@ bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::se
   }
   return true;
 }
+
+#ifdef _WIN32
+// The number of handles open in this process, found by probing handle
+// values (GetProcessHandleCount answers 0 under Wine).
+int OpenHandleCount();
+// The lowest TLS index free right now (allocated and freed again).
+unsigned long LowestFreeTlsIndex();
+#endif
 
 #ifndef _WIN32
 // The names a shared library exports, as `nm -D --defined-only` lists them;

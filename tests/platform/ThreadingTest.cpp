@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <utility>
 
-#include "platform/Threading.h"
+#include "platform/Platform.h"
 #include "testing/portable/TestOs.h"
 
 namespace {

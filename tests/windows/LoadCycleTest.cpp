@@ -5,14 +5,6 @@
 // other half are a whole life: codes 0 and 34, an instance in the WGL
 // context drawing a few frames (the preview's fed by the simulated runtime),
 // then codes 19 and 2.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
-#include <windows.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -30,31 +22,14 @@ int PreviewCycles() {
 constexpr int kSampleCycles = 100;
 constexpr int kFramesPerLife = 3;
 
-// GetProcessHandleCount answers 0 under Wine, so handles are counted by
-// probing every handle value up to a bound far above what this process uses.
-int OpenHandleCount() {
-  int count = 0;
-  for (std::uintptr_t value = 4; value < 0x10000; value += 4) {
-    DWORD flags = 0;
-    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
-  }
-  return count;
-}
-
-DWORD LowestFreeTlsIndex() {
-  const DWORD index = TlsAlloc();
-  if (index != TLS_OUT_OF_INDEXES) TlsFree(index);
-  return index;
-}
-
 struct ProcessState {
   int handles;
-  DWORD lowestFreeTls;
+  unsigned long lowestFreeTls;
   int threads;
 };
 
 ProcessState Measure() {
-  return {OpenHandleCount(), LowestFreeTlsIndex(), testos::ThreadCount()};
+  return {testos::OpenHandleCount(), testos::LowestFreeTlsIndex(), testos::ThreadCount()};
 }
 
 // Expects the process as it was in `before`, and prints the differences
