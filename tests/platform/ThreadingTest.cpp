@@ -138,14 +138,13 @@ TEST(ModuleRuntime, EachThreadHasItsOwnThreadLocalsFromTheirInitialValues) {
   tAligned[0] = 9;
 
   bool fresh = false, aligned = false, kept = false;
-  auto body = [&] {
+  testos::Thread thread([&] {
     fresh = AllAre(Forty{}, 0) && tAligned[0] == 1 && tAligned[2] == 3;
     aligned = IsAligned64(tAligned);
     SetAll(Forty{}, 7);
     kept = AllAre(Forty{}, 7);
-  };
-  platform::Thread thread;
-  ASSERT_TRUE(StartOn(thread, body));
+  });
+  ASSERT_TRUE(thread.Started());
   thread.Join();
   EXPECT_TRUE(fresh) << "another thread starts from the initial values";
   EXPECT_TRUE(aligned);
@@ -180,12 +179,12 @@ TEST(ModuleRuntime, FunctionStaticIsBuiltOnceByRacingThreadsAndRetriedAfterAThro
   gFailuresLeft = 1;
   EXPECT_THROW(StaticValue(), std::runtime_error);
 
-  constexpr int kThreads = 4;
   std::atomic<int> sum{0};
-  auto body = [&] { sum += StaticValue(); };
-  platform::Thread threads[kThreads];
-  for (platform::Thread& thread : threads) ASSERT_TRUE(StartOn(thread, body));
-  for (platform::Thread& thread : threads) thread.Join();
+  {
+    testos::Thread first([&] { sum += StaticValue(); }), second([&] { sum += StaticValue(); }),
+        third([&] { sum += StaticValue(); }), fourth([&] { sum += StaticValue(); });
+  }  // all joined
+  constexpr int kThreads = 4;
   EXPECT_EQ(sum.load(), 42 * kThreads);
   EXPECT_EQ(gConstructions.load(), 2) << "one failed build, then exactly one more";
 }
