@@ -50,8 +50,10 @@ using SetLogCallbackFunction = void (*)(HostLogFunction callback);
 constexpr uint32_t FF_SUCCESS = 0;
 constexpr uint32_t FF_FAIL = 0xFFFFFFFFu;
 
-// Plugin type.
+// Plugin types.
+constexpr uint32_t FF_EFFECT = 0;
 constexpr uint32_t FF_SOURCE = 1;
+constexpr uint32_t FF_MIXER = 2;
 
 // Function codes. Codes 1, 3, 11, 12, 14 and 24 to 30 are not handled.
 constexpr uint32_t FF_GET_INFO = 0;

@@ -224,6 +224,7 @@ class EffectPlugin : public ProbeFixture {
 };
 
 TEST_F(EffectPlugin, SamplesOnlyThePictureOfTheFirstInput) {
+  EXPECT_EQ(library_->GetInfo()->PluginType, 0u);  // the host's code for an effect
   TextureRecord picture{};
   const auto big = OversizedPicture(picture);
   const auto red = SolidTexture(2, 2, kRed);
@@ -265,6 +266,7 @@ class MixerPlugin : public ProbeFixture {
 };
 
 TEST_F(MixerPlugin, ReportsMixValAsItsFirstParameter) {
+  EXPECT_EQ(library_->GetInfo()->PluginType, 2u);  // the host's code for a mixer
   EXPECT_EQ(library_->GetNumParameters(), 1u);
   EXPECT_STREQ(library_->GetParameterName(0), "mixVal");
   EXPECT_EQ(library_->GetParameterType(0), FF_TYPE_STANDARD);
