@@ -208,6 +208,11 @@ TEST_F(SourcePlugin, ParameterCallsAcrossPlugMain) {
   EXPECT_STREQ(instance_->GetTextParameter(kLabel), "abc");
   EXPECT_EQ(instance_->SetTextParameter(kLabel, nullptr), FF_SUCCESS);
   EXPECT_STREQ(instance_->GetTextParameter(kLabel), "");
+
+  // A file parameter (which the instance was made with) keeps the host's path.
+  EXPECT_STREQ(instance_->GetTextParameter(kClip), "");
+  EXPECT_EQ(instance_->SetTextParameter(kClip, "/clips/a.mov"), FF_SUCCESS);
+  EXPECT_STREQ(instance_->GetTextParameter(kClip), "/clips/a.mov");
 }
 
 TEST_F(SourcePlugin, IgnoresItsInputs) {
