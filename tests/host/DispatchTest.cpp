@@ -167,6 +167,17 @@ TEST_F(Dispatch, ElementValuesChangeOnlyTheInstanceStore) {
   EXPECT_EQ(library_->GetParameterElementValue(2, 1).AsFloat(), 1.0f);
   EXPECT_STREQ(instance->GetParameterElementName(2, 1), "B");
   EXPECT_EQ(instance->GetNumParameterElements(2), 3u);
+
+  // An instance that replaces its option list answers from the new list;
+  // the host asking without an instance still gets the prototype's.
+  probe::GetSwitches().elementsOnFrame = {{2, {"W", "X", "Y", "Z"}}};
+  ASSERT_EQ(instance->ProcessOpenGL(), FF_SUCCESS);
+  EXPECT_EQ(instance->GetNumParameterElements(2), 4u);
+  EXPECT_STREQ(instance->GetParameterElementName(2, 3), "Z");
+  EXPECT_EQ(instance->GetParameterElementValue(2, 3).AsFloat(), 5.0f);
+  EXPECT_EQ(library_->GetNumParameterElements(2), 3u);
+  EXPECT_STREQ(library_->GetParameterElementName(2, 1), "B");
+  EXPECT_EQ(library_->GetParameterElementName(2, 3), nullptr);
 }
 
 TEST_F(Dispatch, HostStateCodesReachTheInstance) {
@@ -176,12 +187,12 @@ TEST_F(Dispatch, HostStateCodesReachTheInstance) {
   TakeCalls();
   EXPECT_EQ(instance->GetInputStatus(0), 1u);
   EXPECT_EQ(instance->GetInputStatus(1), FF_FAIL);
-  EXPECT_EQ(instance->SetTime(2.5), FF_SUCCESS);
+  EXPECT_EQ(instance->SetTime(0.1), FF_SUCCESS);  // not exact in a float
   EXPECT_EQ(instance->SetBeatInfo(128.0f, 0.5f), FF_SUCCESS);
   EXPECT_EQ(instance->SetHostInfo("Mixer", "7.3.2"), FF_SUCCESS);
   EXPECT_EQ(instance->SetSampleRate(48000), FF_SUCCESS);
   EXPECT_EQ(instance->Resize(ViewportRecord{1, 2, 3, 4}), FF_SUCCESS);
-  EXPECT_EQ(TakeCalls(), (Calls{"P2.SetTime(2.5)", "P2.SetBeatInfo(128,0.5)",
+  EXPECT_EQ(TakeCalls(), (Calls{"P2.SetTime(0.10000000000000001)", "P2.SetBeatInfo(128,0.5)",
                                 "P2.SetHostInfo(Mixer,7.3.2)", "P2.SetSampleRate(48000)",
                                 "P2.Resize(1,2,3,4)"}));
 }
