@@ -237,9 +237,9 @@ FFGLValue GetThumbnail(FFGLValue input, CFFGLPlugin*) {
   record->height = g_thumbnail->GetHeight();
   // Only the pixels the thumbnail holds: an owned vector sized in 32 bits is
   // shorter than width x height once that product reaches 2^32.
-  if (record->rgbaPixelBuffer)
-    std::memcpy(record->rgbaPixelBuffer, g_thumbnail->GetPixels(),
-                static_cast<std::size_t>(g_thumbnail->GetPixelCount()) * sizeof(ThumbnailPixel));
+  const auto held = static_cast<std::size_t>(g_thumbnail->GetPixelCount());
+  if (record->rgbaPixelBuffer && held != 0)
+    std::memcpy(record->rgbaPixelBuffer, g_thumbnail->GetPixels(), held * sizeof(ThumbnailPixel));
   return kSuccess;
 }
 
