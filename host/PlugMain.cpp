@@ -236,9 +236,11 @@ FFGLValue GetThumbnail(FFGLValue input, CFFGLPlugin*) {
   }
   record->width = g_thumbnail->GetWidth();
   record->height = g_thumbnail->GetHeight();
-  if (record->rgbaPixelBuffer)
-    std::memcpy(record->rgbaPixelBuffer, g_thumbnail->GetPixels(),
-                std::size_t{record->width} * record->height * sizeof(ThumbnailPixel));
+  // Only the pixels the thumbnail holds: an owned vector sized in 32 bits is
+  // shorter than width x height once that product reaches 2^32.
+  const auto held = static_cast<std::size_t>(g_thumbnail->GetPixelCount());
+  if (record->rgbaPixelBuffer && held != 0)
+    std::memcpy(record->rgbaPixelBuffer, g_thumbnail->GetPixels(), held * sizeof(ThumbnailPixel));
   return kSuccess;
 }
 

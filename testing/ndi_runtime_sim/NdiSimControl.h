@@ -52,6 +52,8 @@ NDISIM_STATE_API void NdiSim_QueueVideo(const NdiSimFrame* frame);
 NDISIM_STATE_API void NdiSim_QueueResult(std::int32_t frameType);
 // With nothing queued a capture waits for its timeout and returns 0.
 
+// While enabled, the source-list query answers a null array with `count`.
+NDISIM_STATE_API void NdiSim_SetNullSourceList(int enabled, std::uint32_t count);
 // The readiness check's answer (1 by default).
 NDISIM_STATE_API void NdiSim_SetReady(int ready);
 // Makes the load export return a null table.

@@ -34,11 +34,20 @@ struct Source {
   OptionalText url;
 };
 
-// A finder keeps the array it last reported alive until it is asked again,
-// as the runtime promises.
-struct Finder {
+// One reported source array and the texts its records point at.
+struct Listing {
   std::vector<Source> sources;
   std::vector<NdiSourceRecord> records;
+};
+
+// A finder reports each array in storage of its own. The runtime promises an
+// array only until the next query; the replaced ones are kept (unreported)
+// so that no later array can take their addresses, and a connect with a
+// record from one of them shows as misuse instead of passing for a record of
+// the current array.
+struct Finder {
+  Listing current;
+  std::vector<Listing> replaced;
 };
 
 struct Receiver {
@@ -67,6 +76,8 @@ struct State {
   bool loadReturnsNull = false;
   bool finderCreateFails = false;
   bool receiverCreateFails = false;
+  bool nullSourceList = false;
+  std::uint32_t nullSourceListCount = 0;
   Gate captureGate;
   Gate readyGate;
   bool demo = false;
@@ -254,15 +265,21 @@ const NdiSourceRecord* NdiSimRt_FindGetCurrentSources(void* finder, std::uint32_
     if (count) *count = 0;
     return nullptr;
   }
-  Finder& f = *it->second;
-  // Replacing the array ends the one reported last time, as the runtime's does.
-  f.sources = ListedSources();
-  f.records.clear();
-  for (const Source& source : f.sources) {
-    f.records.push_back({TextOrNull(source.name), TextOrNull(source.url)});
+  if (gState.nullSourceList) {
+    *count = gState.nullSourceListCount;
+    return nullptr;
   }
-  *count = static_cast<std::uint32_t>(f.records.size());
-  return f.records.data();
+  Finder& f = *it->second;
+  Listing fresh;
+  fresh.sources = ListedSources();
+  for (const Source& source : fresh.sources) {
+    fresh.records.push_back({TextOrNull(source.name), TextOrNull(source.url)});
+  }
+  // Moving keeps each vector's storage, so the records stay where they are.
+  f.replaced.push_back(std::move(f.current));
+  f.current = std::move(fresh);
+  *count = static_cast<std::uint32_t>(f.current.records.size());
+  return f.current.records.data();
 }
 
 void NdiSimRt_RecvFreeVideo(void* receiver, NdiVideoFrameRecord* video) {
@@ -353,7 +370,7 @@ void NdiSimRt_RecvConnect(void* receiver, const NdiSourceRecord* source) {
     // its own finder reported last; any live finder's current array counts.
     call.sourceIndex = -2;
     for (const auto& entry : gState.finders) {
-      const std::vector<NdiSourceRecord>& reported = entry.second->records;
+      const std::vector<NdiSourceRecord>& reported = entry.second->current.records;
       if (!reported.empty() && source >= reported.data() &&
           source < reported.data() + reported.size()) {
         call.sourceIndex = static_cast<int>(source - reported.data());
@@ -404,6 +421,12 @@ void NdiSim_QueueResult(std::int32_t frameType) {
   std::lock_guard<std::mutex> lock(gMutex);
   gState.queue.push_back(std::move(item));
   gChanged.notify_all();
+}
+
+void NdiSim_SetNullSourceList(int enabled, std::uint32_t count) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gState.nullSourceList = enabled != 0;
+  gState.nullSourceListCount = count;
 }
 
 void NdiSim_SetReady(int ready) {

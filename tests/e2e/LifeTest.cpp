@@ -22,6 +22,16 @@ std::vector<GLuint> LiveProgramsAndShaders() {
   return names;
 }
 
+// Every buffer and vertex array name GL knows in this context.
+std::vector<GLuint> LiveBuffersAndVertexArrays() {
+  std::vector<GLuint> names;
+  for (GLuint name = 1; name < 512; ++name) {
+    if (glIsBuffer(name)) names.push_back(name);
+    if (glIsVertexArray(name)) names.push_back(name | 0x80000000u);
+  }
+  return names;
+}
+
 TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
   const int threads = ThreadCount();
   auto instance = library->Instantiate({0, 0, 160, 90});
@@ -49,6 +59,7 @@ TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
 TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
   const std::vector<GLuint> textures = LiveTextures();
   const std::vector<GLuint> programs = LiveProgramsAndShaders();
+  const std::vector<GLuint> arrays = LiveBuffersAndVertexArrays();
   e2e::QuadrantPicture picture(64, 36);
   int threads = 0;
   for (int cycle = 0; cycle < 50; ++cycle) {
@@ -66,6 +77,7 @@ TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
   EXPECT_TRUE(e2e::ThreadCountSettlesAt(threads)) << ThreadCount() << " threads";
   EXPECT_EQ(LiveTextures(), textures);
   EXPECT_EQ(LiveProgramsAndShaders(), programs);
+  EXPECT_EQ(LiveBuffersAndVertexArrays(), arrays);
   EXPECT_EQ(NdiSim_LoadCount(), 50);
   EXPECT_EQ(NdiSim_UnloadCount(), 50);
   EXPECT_FALSE(SimRuntimeIsLoaded());

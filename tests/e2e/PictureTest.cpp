@@ -83,9 +83,9 @@ TEST_F(Pictures, WideFrameInASquareLayerFitsFillsAndStretches) {
   EXPECT_PIXEL(fit, 70, 70, kYellow);
   EXPECT_PIXEL(fit, 2, 50, kMagenta);
 
-  // Fill, here chosen by a fractional value: the whole layer, the sides of
-  // the frame cut off (the magenta bands are gone).
-  ASSERT_EQ(instance.SetFloatParameter(kFraming, 0.7f), FF_SUCCESS);
+  // Fill, from exactly 0.5 on: the whole layer, the sides of the frame cut
+  // off (the magenta bands are gone).
+  ASSERT_EQ(instance.SetFloatParameter(kFraming, 0.5f), FF_SUCCESS);
   const RgbaImage fill = Render(instance, square.get());
   EXPECT_PIXEL(fill, 2, 2, kRed);
   EXPECT_PIXEL(fill, 97, 2, kGreen);
@@ -192,6 +192,12 @@ TEST_F(Pictures, SwitchingSourceWhileFrozenTurnsTheOutputBlack) {
   EXPECT_TRUE(AllBlack(Render(instance)));
   ASSERT_EQ(instance.SetFloatParameter(kFreeze, 0.0f), FF_SUCCESS);
   EXPECT_PIXEL(Render(instance), 80, 45, kCyan);
+
+  // A new name override lets the frozen picture go just the same.
+  ASSERT_EQ(instance.SetFloatParameter(kFreeze, 1.0f), FF_SUCCESS);
+  EXPECT_PIXEL(Render(instance), 80, 45, kCyan);
+  ASSERT_EQ(instance.SetTextParameter(e2e::kNameOverride, "Studio Cam"), FF_SUCCESS);
+  EXPECT_TRUE(AllBlack(Render(instance)));
 }
 
 // The two cases below wait out the two-second limit; each is a test of its

@@ -33,6 +33,15 @@ void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
+// The running flag is private; an explicit instantiation may name it, and the
+// friend it defines hands it to the test.
+bool RunningFlag(const NdiReceiver& receiver);
+template <std::atomic<bool> NdiReceiver::*Flag>
+struct RunningFlagAccess {
+  friend bool RunningFlag(const NdiReceiver& receiver) { return (receiver.*Flag).load(); }
+};
+template struct RunningFlagAccess<&NdiReceiver::running>;
+
 namespace {
 
 using nditest::TestPicture;
@@ -69,6 +78,7 @@ TEST_F(NdiReceiverFailure, StartThatCannotCreateTheThreadReportsFalseAndStaysSto
     ASSERT_TRUE(noThreads.Active());
     EXPECT_FALSE(receiver.Start());
   }
+  EXPECT_FALSE(RunningFlag(receiver));
   // Stopped, not half-started: nothing was loaded, the status is untouched,
   // and Stop has no thread to wait for.
   EXPECT_EQ(receiver.GetSnapshot().status, "Starting NDI");

@@ -126,6 +126,16 @@ TEST_F(NdiReceiverTest, DisconnectsAndDropsTheFrameWhenTheSourceDisappears) {
   EXPECT_EQ(NdiSim_Connect(1).sourceIndex, -1);  // connect with null
 }
 
+TEST_F(NdiReceiverTest, NullSourceListCountsAsNoSourcesWhateverItsCount) {
+  SetSources({{"KESTRIN - Viewport", "a"}});
+  NdiSim_SetNullSourceList(1, 3);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  EXPECT_EQ(NdiSim_ConnectCount(), 0);
+  NdiSim_SetNullSourceList(0, 0);
+  EXPECT_TRUE(WaitForStatus("Receiving: KESTRIN - Viewport"));
+}
+
 TEST_F(NdiReceiverTest, NullAddressIsRememberedAsEmptyAndAnAddressChangeReconnects) {
   SetSources({{"KESTRIN - Viewport", nullptr}});
   ASSERT_TRUE(receiver.Start());
@@ -151,10 +161,21 @@ TEST_F(NdiReceiverTest, RequestChangesAreSeenAtOnceAndOverridesTakeTheLastExactN
   ASSERT_TRUE(receiver.Start());
   ASSERT_TRUE(WaitForStatus("Receiving: Studio Camera"));
   EXPECT_EQ(NdiSim_Connect(0).sourceIndex, 3);
+  ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
 
+  // With the worker held inside a capture: the old source's picture goes
+  // with the change itself, and the very next pass connects to the new one
+  // rather than the next timed rediscovery.
+  NdiSim_BlockCaptures(1);
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_BlockedCaptures() == 1; }));
+  const int captures = NdiSim_CaptureCount();
   receiver.SetRequestedSource("@projector:VP-07");
-  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - VP-07 - Wall"));
+  EXPECT_FALSE(Frame());
+  NdiSim_BlockCaptures(0);
+  ASSERT_TRUE(WaitUntil([&] { return NdiSim_CaptureCount() > captures; }));
+  ASSERT_EQ(NdiSim_ConnectCount(), 2);
   EXPECT_EQ(NdiSim_Connect(1).sourceIndex, 2);
+  EXPECT_EQ(Status(), "Receiving: KESTRIN - VP-07 - Wall");
 
   receiver.SetRequestedSource("Nobody");
   ASSERT_TRUE(WaitForStatus(kWaiting));

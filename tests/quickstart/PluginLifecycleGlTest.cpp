@@ -3,6 +3,7 @@
 // by a new InitGL on the same object) and every way InitGL can fail.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -29,8 +30,15 @@ class ClockSource : public ffglqs::Source {
 
   uint32_t InitHook() override { return initHookResult; }
   void CleanHook() override { ++cleanHooks; }
+  uint32_t Render(const ProcessOpenGLRecord* record) override {
+    Source::Render(record);
+    return renderResult;
+  }
+
+  using Source::AddParam;
 
   uint32_t initHookResult = FF_SUCCESS;
+  uint32_t renderResult = FF_SUCCESS;
   int cleanHooks = 0;
 };
 
@@ -48,7 +56,7 @@ class PluginLifecycle : public ::testing::Test {
   void Frame(ClockSource& plugin, uint32_t& frame, float& time) {
     const ProcessOpenGLRecord record{0, nullptr};
     framebuffer_->Bind();
-    EXPECT_EQ(plugin.ProcessOpenGL(&record), FF_SUCCESS);
+    EXPECT_EQ(plugin.ProcessOpenGL(&record), plugin.renderResult);
     framebuffer_->Unbind();
     const testhost::RgbaImage image = framebuffer_->ReadPixels();
     frame = qstest::BitsAt(image, 0);
@@ -61,11 +69,21 @@ class PluginLifecycle : public ::testing::Test {
 };
 
 TEST_F(PluginLifecycle, ClockKeepsCountingAcrossANewGlSetUp) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point beforeConstruction = Clock::now();
   ClockSource plugin;
+  const Clock::time_point afterConstruction = Clock::now();
   ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
   uint32_t frame1 = 0, frame2 = 0;
   float time1 = 0.0f, time2 = 0.0f;
+  const Clock::time_point beforeFrame = Clock::now();
   Frame(plugin, frame1, time1);
+  const Clock::time_point afterFrame = Clock::now();
+  // Seconds since construction: no less than the time certainly gone by
+  // since then, no more than the time that can have gone by.
+  const auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
+  EXPECT_GE(time1, seconds(beforeFrame - afterConstruction) - 1e-6);
+  EXPECT_LE(time1, seconds(afterFrame - beforeConstruction) + 1e-6);
   EXPECT_EQ(plugin.DeInitGL(), FF_SUCCESS);
   EXPECT_EQ(plugin.cleanHooks, 1);
   ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
@@ -74,6 +92,23 @@ TEST_F(PluginLifecycle, ClockKeepsCountingAcrossANewGlSetUp) {
   EXPECT_EQ(frame2, 2u);
   EXPECT_GE(time2, time1);
   EXPECT_GT(time1, 0.0f);
+  plugin.DeInitGL();
+}
+
+TEST_F(PluginLifecycle, TriggersResetWhateverRenderAnswers) {
+  ClockSource plugin;
+  auto trigger = ffglqs::ParamTrigger::Create("go");
+  plugin.AddParam(trigger);
+  ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
+  uint32_t frame = 0;
+  float time = 0.0f;
+  for (uint32_t result : {FF_SUCCESS, FF_FAIL, 7u}) {
+    SCOPED_TRACE(result);
+    plugin.renderResult = result;
+    ASSERT_EQ(plugin.SetFloatParameter(0, 1.0f), FF_SUCCESS);
+    Frame(plugin, frame, time);
+    EXPECT_EQ(trigger->GetValue(), 0.0f);
+  }
   plugin.DeInitGL();
 }
 

@@ -35,13 +35,22 @@ TEST(PluginParameters, IdsOutOfRangeAndTextOnOtherTypes) {
   plugin.AddParam(Param::Create("plain", 0.25f));
   plugin.AddParam(ParamText::Create("label", "hi"));
   plugin.AddParam(Param::Create("huge", 1e9f));
+  plugin.AddParam(Param::Create("clip", FF_TYPE_FILE, 0.0f));
 
   // An id equal to the count is out of range everywhere; nothing changes.
-  EXPECT_EQ(plugin.SetFloatParameter(3, 0.5f), FF_FAIL);
-  EXPECT_EQ(plugin.SetTextParameter(3, "x"), FF_FAIL);
-  EXPECT_EQ(plugin.GetFloatParameter(3), 0.0f);
-  EXPECT_EQ(plugin.GetTextParameter(3), FFGLFailTextPointer());
-  EXPECT_EQ(plugin.GetParameterDisplay(3), FFGLFailTextPointer());
+  EXPECT_EQ(plugin.SetFloatParameter(4, 0.5f), FF_FAIL);
+  EXPECT_EQ(plugin.SetTextParameter(4, "x"), FF_FAIL);
+  EXPECT_EQ(plugin.GetFloatParameter(4), 0.0f);
+  EXPECT_EQ(plugin.GetTextParameter(4), FFGLFailTextPointer());
+  EXPECT_EQ(plugin.GetParameterDisplay(4), FFGLFailTextPointer());
+
+  // A file parameter keeps the path the host sends.
+  ASSERT_NE(plugin.GetTextParameter(3), FFGLFailTextPointer());
+  EXPECT_STREQ(plugin.GetTextParameter(3), "");
+  EXPECT_EQ(plugin.SetTextParameter(3, "C:\\clips\\a.mov"), FF_SUCCESS);
+  EXPECT_STREQ(plugin.GetTextParameter(3), "C:\\clips\\a.mov");
+  EXPECT_EQ(plugin.SetTextParameter(3, nullptr), FF_SUCCESS);
+  EXPECT_STREQ(plugin.GetTextParameter(3), "");
 
   // Text operations need a text parameter; a float reaches any parameter.
   EXPECT_EQ(plugin.SetTextParameter(0, "x"), FF_FAIL);

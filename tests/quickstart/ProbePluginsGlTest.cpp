@@ -208,6 +208,11 @@ TEST_F(SourcePlugin, ParameterCallsAcrossPlugMain) {
   EXPECT_STREQ(instance_->GetTextParameter(kLabel), "abc");
   EXPECT_EQ(instance_->SetTextParameter(kLabel, nullptr), FF_SUCCESS);
   EXPECT_STREQ(instance_->GetTextParameter(kLabel), "");
+
+  // A file parameter (which the instance was made with) keeps the host's path.
+  EXPECT_STREQ(instance_->GetTextParameter(kClip), "");
+  EXPECT_EQ(instance_->SetTextParameter(kClip, "/clips/a.mov"), FF_SUCCESS);
+  EXPECT_STREQ(instance_->GetTextParameter(kClip), "/clips/a.mov");
 }
 
 TEST_F(SourcePlugin, IgnoresItsInputs) {
@@ -244,6 +249,10 @@ TEST_F(EffectPlugin, SamplesOnlyThePictureOfTheFirstInput) {
     EXPECT_NEAR(FloatAt(full, 7, kEffectU), 7.5f / 8.0f, 1e-5);
     EXPECT_NEAR(FloatAt(full, 0, kEffectV), 2.5f / kEffectRows, 1e-5);
   }
+  // Each direction is scaled by its own hardware size.
+  const RgbaImage tall = Frame({TextureRecord{2, 1, 2, 4, red->Name()}});
+  EXPECT_NEAR(FloatAt(tall, 7, kEffectU), 7.5f / 8.0f, 1e-5);
+  EXPECT_NEAR(FloatAt(tall, 0, kEffectV), 0.25f * 2.5f / kEffectRows, 1e-5);
 }
 
 TEST_F(EffectPlugin, MissingInputFailsAndDrawsNothing) {
@@ -279,14 +288,14 @@ TEST_F(MixerPlugin, DestinationOnUnitZeroSourceOnUnitOne) {
   TextureRecord destination{};
   const auto big = OversizedPicture(destination);
   const auto blue = SolidTexture(4, 4, kBlue);
-  const TextureRecord source{4, 2, 4, 4, blue->Name()};
+  const TextureRecord source{4, 2, 8, 4, blue->Name()};  // hardware wider than high
   const auto red = SolidTexture(1, 1, kRed);
 
   RgbaImage image = Frame({destination, source, red->Record()});
   EXPECT_EQ(image.Pixel(7, kMixerColour), kGreen);
   EXPECT_NEAR(FloatAt(image, 0, kMixerDestU) / (0.5f / 8.0f), 0.9375f, 1e-5);
   EXPECT_NEAR(FloatAt(image, 0, kMixerDestV) / (2.5f / kMixerRows), 0.52734375f, 1e-5);
-  EXPECT_NEAR(FloatAt(image, 0, kMixerSrcU) / (0.5f / 8.0f), 1.0f, 1e-5);
+  EXPECT_NEAR(FloatAt(image, 0, kMixerSrcU) / (0.5f / 8.0f), 0.5f, 1e-5);
   EXPECT_NEAR(FloatAt(image, 0, kMixerSrcV) / (4.5f / kMixerRows), 0.5f, 1e-5);
 
   instance_->SetFloatParameter(0, 1.0f);
