@@ -24,6 +24,9 @@
 #ifdef FUZZ_TEST_PLUGIN_PATH
 #include "tests/host/TestProbe.h"
 #endif
+#ifdef FUZZ_PREVIEW_PLUGIN_PATH
+#include "testing/ndi_runtime_sim/NdiSimControl.h"
+#endif
 
 namespace {
 
@@ -250,6 +253,13 @@ extern "C" int LLVMFuzzerInitialize(int*, char***) {
   setenv("NDI_RUNTIME_DIR_V6", FUZZ_NDI_RUNTIME_DIR, 1);
   unsetenv("NDI_RUNTIME_DIR_V5");
   unsetenv("ProgramFiles");
+#endif
+#ifdef FUZZ_PREVIEW_PLUGIN_PATH
+  // The preview's workers use the simulated runtime's state library. A call
+  // here makes it a load-time dependency, so its statics are built before
+  // TearDown is registered and destroyed only after TearDown has joined the
+  // workers; loaded first by a worker, they would be destroyed under it.
+  NdiSim_Reset();
 #endif
   g_world = new World;
   std::string error;
