@@ -42,6 +42,11 @@ class SnippetsGl : public ::testing::Test {
     context = testgl::CreateCurrentContextWithGlew(error);
     ASSERT_TRUE(context) << error;
   }
+  void TearDown() override {
+    if (context) {
+      EXPECT_EQ(context->TakeErrors(), "");
+    }
+  }
   std::unique_ptr<testgl::GlContext> context;
 };
 

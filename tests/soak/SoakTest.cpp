@@ -2,8 +2,8 @@
 // show: sixteen slots, each instance torn down and replaced in turn, while
 // sources appear, vanish and get renamed in the simulated runtime, frames and
 // connection errors arrive, and parameters change between host frames.
-// Afterwards nothing may be left: no thread, no runtime handle, no captured
-// record, no loaded runtime or plugin library.
+// Afterwards nothing may be left: no thread, no GL object, no runtime handle,
+// no captured record, no loaded runtime or plugin library; and no GL error.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -100,6 +100,7 @@ TEST(Soak, SixteenInstancesThroughAThousandLifeCycles) {
   ASSERT_NE(target, nullptr) << error;
   target->Clear(0, 0, 0, 1);  // the driver's own threads exist from here on
   const int threadsBefore = testos::ThreadCount();
+  const testgl::GlObjects objectsBefore = testgl::LiveGlObjects();
 
   ndisim::ScopedRuntimeFolder runtimeFolder(NDISIM_RUNTIME_DIR);
   NdiSim_Reset();
@@ -128,6 +129,8 @@ TEST(Soak, SixteenInstancesThroughAThousandLifeCycles) {
     target->Unbind();
   }
   slots.clear();
+  EXPECT_EQ(testgl::LiveGlObjects(), objectsBefore);
+  EXPECT_EQ(context->TakeErrors(), "");
   std::printf("soak: %d cycles in %.1f s\n", kCycles,
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
