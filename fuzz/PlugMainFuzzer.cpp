@@ -53,6 +53,8 @@ void TearDown() {
     target.instances.clear();
     target.library.reset();
   }
+  const std::string errors = g_world->context->TakeErrors();
+  FUZZ_CHECK(errors.empty(), errors.c_str());
   delete g_world;
   g_world = nullptr;
 }

@@ -168,6 +168,9 @@ class PreviewTest : public ::testing::Test {
     EXPECT_EQ(NdiSim_LiveFinders(), 0);
     EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
     layer.reset();
+    if (context) {
+      EXPECT_EQ(context->TakeErrors(), "");
+    }
     context.reset();
   }
 
@@ -211,14 +214,5 @@ class PreviewTest : public ::testing::Test {
   std::vector<std::unique_ptr<testhost::PluginInstance>> instances;
   ndisim::ScopedRuntimeFolder runtimeFolder{NDISIM_RUNTIME_DIR};
 };
-
-// Every texture name GL knows in this context, up to a generous bound.
-inline std::vector<GLuint> LiveTextures() {
-  std::vector<GLuint> names;
-  for (GLuint name = 1; name < 512; ++name) {
-    if (glIsTexture(name)) names.push_back(name);
-  }
-  return names;
-}
 
 }  // namespace e2e

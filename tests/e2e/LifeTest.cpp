@@ -5,32 +5,12 @@
 
 namespace {
 
-using e2e::LiveTextures;
 using e2e::SimEvents;
 using e2e::SimRuntimeIsLoaded;
 using e2e::ThreadCount;
 using e2e::WaitUntil;
 
 using Life = e2e::PreviewTest;
-
-// Every program or shader name GL knows in this context (they share names).
-std::vector<GLuint> LiveProgramsAndShaders() {
-  std::vector<GLuint> names;
-  for (GLuint name = 1; name < 512; ++name) {
-    if (glIsProgram(name) || glIsShader(name)) names.push_back(name);
-  }
-  return names;
-}
-
-// Every buffer and vertex array name GL knows in this context.
-std::vector<GLuint> LiveBuffersAndVertexArrays() {
-  std::vector<GLuint> names;
-  for (GLuint name = 1; name < 512; ++name) {
-    if (glIsBuffer(name)) names.push_back(name);
-    if (glIsVertexArray(name)) names.push_back(name | 0x80000000u);
-  }
-  return names;
-}
 
 TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
   const int threads = ThreadCount();
@@ -57,9 +37,7 @@ TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
 }
 
 TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
-  const std::vector<GLuint> textures = LiveTextures();
-  const std::vector<GLuint> programs = LiveProgramsAndShaders();
-  const std::vector<GLuint> arrays = LiveBuffersAndVertexArrays();
+  const testgl::GlObjects objects = testgl::LiveGlObjects();
   e2e::QuadrantPicture picture(64, 36);
   int threads = 0;
   for (int cycle = 0; cycle < 50; ++cycle) {
@@ -75,9 +53,7 @@ TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
     ASSERT_EQ(instance->Deinstantiate(), FF_SUCCESS);
   }
   EXPECT_TRUE(e2e::ThreadCountSettlesAt(threads)) << ThreadCount() << " threads";
-  EXPECT_EQ(LiveTextures(), textures);
-  EXPECT_EQ(LiveProgramsAndShaders(), programs);
-  EXPECT_EQ(LiveBuffersAndVertexArrays(), arrays);
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);
   EXPECT_EQ(NdiSim_LoadCount(), 50);
   EXPECT_EQ(NdiSim_UnloadCount(), 50);
   EXPECT_FALSE(SimRuntimeIsLoaded());
@@ -117,8 +93,7 @@ TEST_F(Life, InstancesRunSideBySideEachOnItsOwnSource) {
 #if defined(__GLIBC__)  // thread creation can be made to fail on glibc only
 TEST_F(Life, InstantiationIsRefusedCleanlyWhenNoWorkerCanStart) {
   const int threads = ThreadCount();
-  const std::vector<GLuint> textures = LiveTextures();
-  const std::vector<GLuint> programs = LiveProgramsAndShaders();
+  const testgl::GlObjects objects = testgl::LiveGlObjects();
   FFGLValue answer{0};
   {
     testos::ScopedThreadCreationFailure noThreads;
@@ -128,8 +103,7 @@ TEST_F(Life, InstantiationIsRefusedCleanlyWhenNoWorkerCanStart) {
   }
   EXPECT_TRUE(testhost::IsFail(answer));
   EXPECT_TRUE(e2e::ThreadCountSettlesAt(threads)) << ThreadCount() << " threads";
-  EXPECT_EQ(LiveTextures(), textures);  // InitGL's GL objects were freed
-  EXPECT_EQ(LiveProgramsAndShaders(), programs);
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);  // InitGL's GL objects were freed
   EXPECT_EQ(NdiSim_LoadCount(), 0);
 
   // Once threads can be made again, instances work as ever.

@@ -322,7 +322,10 @@ TEST_F(ShaderProgram, GeometryProgramLinksAllThreeStagesAndReleaseEmptiesIt) {
   program.Release();
   EXPECT_EQ(program.ProgramId(), 0u);
   EXPECT_FALSE(program.HasProgram());
+  EXPECT_EQ(TakeGlErrors(), "");
   EXPECT_EQ(program.UniformLocation("tint"), -1);  // the cache went with the program
+  // Program 0 is asked as it is, and GL refuses it with GL_INVALID_VALUE.
+  EXPECT_NE(TakeGlErrors().find("GL_INVALID_VALUE"), std::string::npos);
   ExpectAllDeleted(createShader.Returned(), createProgram.Returned());
   program.Release();  // harmless when empty
 }

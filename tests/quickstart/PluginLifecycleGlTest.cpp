@@ -51,6 +51,11 @@ class PluginLifecycle : public ::testing::Test {
     framebuffer_ = testhost::HostFramebuffer::Create(2, 1, error);
     ASSERT_TRUE(framebuffer_) << error;
   }
+  void TearDown() override {
+    if (context_) {
+      EXPECT_EQ(context_->TakeErrors(), "");
+    }
+  }
 
   // One frame; the encoded frame number and time.
   void Frame(ClockSource& plugin, uint32_t& frame, float& time) {
@@ -71,6 +76,7 @@ class PluginLifecycle : public ::testing::Test {
 TEST_F(PluginLifecycle, ClockKeepsCountingAcrossANewGlSetUp) {
   using Clock = std::chrono::steady_clock;
   const Clock::time_point beforeConstruction = Clock::now();
+  const testgl::GlObjects objects = testgl::LiveGlObjects();
   ClockSource plugin;
   const Clock::time_point afterConstruction = Clock::now();
   ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
@@ -93,6 +99,7 @@ TEST_F(PluginLifecycle, ClockKeepsCountingAcrossANewGlSetUp) {
   EXPECT_GE(time2, time1);
   EXPECT_GT(time1, 0.0f);
   plugin.DeInitGL();
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);  // no texture, buffer, vertex array or program
 }
 
 TEST_F(PluginLifecycle, TriggersResetWhateverRenderAnswers) {
@@ -113,11 +120,13 @@ TEST_F(PluginLifecycle, TriggersResetWhateverRenderAnswers) {
 }
 
 TEST_F(PluginLifecycle, FailedSetUpTearsDownAndCanBeTornDownAgain) {
+  const testgl::GlObjects objects = testgl::LiveGlObjects();
   ClockSource broken("void main() { fragColor = undeclared; }\n");
   EXPECT_EQ(broken.InitGL(&viewport_), FF_FAIL);
   EXPECT_EQ(broken.cleanHooks, 1);
   EXPECT_EQ(broken.DeInitGL(), FF_SUCCESS);  // as the instantiation does next
   EXPECT_EQ(broken.cleanHooks, 2);
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);
 
   ClockSource refused;
   refused.initHookResult = FF_FAIL;

@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
-#include "FragmentHeaderText.h"
 #include "quickstart/Effect.h"
 #include "quickstart/Mixer.h"
 #include "quickstart/Snippets.h"
 #include "quickstart/Source.h"
+#include "tests/ExactTexts.h"
 
 namespace {
 
@@ -68,7 +68,9 @@ TEST(PluginParameters, IdsOutOfRangeAndTextOnOtherTypes) {
 }
 
 // The framework's header followed by a source plugin's addition.
-std::string SourceHeader() { return qstest::FragmentHeader() + "\n\t\tin vec2 i_uv;\n\t"; }
+std::string SourceHeader() {
+  return std::string(exact::kFragmentHeader) + exact::kSourceHeaderAddition;
+}
 
 const char kBody[] = "void main() { fragColor = vec4(1.0); }\n";
 
@@ -191,10 +193,26 @@ TEST(FindParam, FirstExactMatchAndTypedLookups) {
   EXPECT_EQ(plugin.FindParamText("mode"), nullptr);
 }
 
-TEST(Variants, InputCountsAndMixAmount) {
-  Effect effect(false);
-  Mixer mixer(false);
-  Source source(false);
+// A variant with its shader texts open to the tests.
+template <typename Variant>
+class Texts : public Variant {
+ public:
+  Texts() : Variant(false) {}
+  using Variant::fragmentHeader;
+  using Variant::vertexShaderSource;
+};
+
+TEST(Variants, InputCountsMixAmountAndExactShaderTexts) {
+  Texts<Effect> effect;
+  Texts<Mixer> mixer;
+  Texts<Source> source;
+  const std::string header = exact::kFragmentHeader;
+  EXPECT_EQ(effect.fragmentHeader, header + exact::kEffectHeaderAddition);
+  EXPECT_EQ(mixer.fragmentHeader, header + exact::kMixerHeaderAddition);
+  EXPECT_EQ(source.fragmentHeader, header + exact::kSourceHeaderAddition);
+  EXPECT_EQ(effect.vertexShaderSource, exact::kEffectVertexShader);
+  EXPECT_EQ(mixer.vertexShaderSource, exact::kMixerVertexShader);
+  EXPECT_EQ(source.vertexShaderSource, exact::kSourceVertexShader);
   EXPECT_EQ(effect.GetMinInputs(), 1);
   EXPECT_EQ(effect.GetMaxInputs(), 1);
   EXPECT_EQ(mixer.GetMinInputs(), 2);

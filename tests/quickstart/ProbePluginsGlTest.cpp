@@ -86,6 +86,14 @@ class ProbeFixture : public ::testing::Test {
     return result;
   }
 
+  void TearDown() override {
+    instance_.reset();  // code 19 while the context is there to be checked
+    library_.reset();
+    if (context_) {
+      EXPECT_EQ(context_->TakeErrors(), "");
+    }
+  }
+
   std::unique_ptr<testgl::GlContext> context_;
   std::unique_ptr<testhost::HostFramebuffer> framebuffer_;
   std::unique_ptr<testhost::PluginLibrary> library_;

@@ -2,9 +2,8 @@
 // show: sixteen slots, each instance torn down and replaced in turn, while
 // sources appear, vanish and get renamed in the simulated runtime, frames and
 // connection errors arrive, and parameters change between host frames.
-// Afterwards nothing may be left: no thread, no runtime handle, no captured
-// record, no loaded runtime or plugin library.
-#include <GL/glew.h>
+// Afterwards nothing may be left: no thread, no GL object, no runtime handle,
+// no captured record, no loaded runtime or plugin library; and no GL error.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -24,23 +23,6 @@
 #include "testing/portable/TestOs.h"
 
 namespace {
-
-// Every GL object name this context knows, by kind (the kind in the top bits).
-std::vector<GLuint> LiveGlObjects() {
-  using IsFunction = GLboolean (*)(GLuint);
-  const IsFunction kinds[] = {
-      [](GLuint n) { return glIsTexture(n); },      [](GLuint n) { return glIsBuffer(n); },
-      [](GLuint n) { return glIsVertexArray(n); },  [](GLuint n) { return glIsProgram(n); },
-      [](GLuint n) { return glIsShader(n); },       [](GLuint n) { return glIsFramebuffer(n); },
-      [](GLuint n) { return glIsRenderbuffer(n); }};
-  std::vector<GLuint> names;
-  for (GLuint name = 1; name < 2048; ++name) {
-    for (GLuint kind = 0; kind < 7; ++kind) {
-      if (kinds[kind](name)) names.push_back(kind << 24 | name);
-    }
-  }
-  return names;
-}
 
 constexpr int kSlots = 16;
 // The run time is mostly teardowns waiting out a worker's capture (at most
@@ -118,7 +100,7 @@ TEST(Soak, SixteenInstancesThroughAThousandLifeCycles) {
   ASSERT_NE(target, nullptr) << error;
   target->Clear(0, 0, 0, 1);  // the driver's own threads exist from here on
   const int threadsBefore = testos::ThreadCount();
-  const std::vector<GLuint> objectsBefore = LiveGlObjects();
+  const testgl::GlObjects objectsBefore = testgl::LiveGlObjects();
 
   ndisim::ScopedRuntimeFolder runtimeFolder(NDISIM_RUNTIME_DIR);
   NdiSim_Reset();
@@ -147,6 +129,8 @@ TEST(Soak, SixteenInstancesThroughAThousandLifeCycles) {
     target->Unbind();
   }
   slots.clear();
+  EXPECT_EQ(testgl::LiveGlObjects(), objectsBefore);
+  EXPECT_EQ(context->TakeErrors(), "");
   std::printf("soak: %d cycles in %.1f s\n", kCycles,
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
@@ -158,7 +142,6 @@ TEST(Soak, SixteenInstancesThroughAThousandLifeCycles) {
   EXPECT_GT(NdiSim_VideoHandedOut(), 0) << "no frame ever reached a receiver";
   EXPECT_EQ(NdiSim_LoadCount(), NdiSim_UnloadCount());
   for (int i = 0; i < NdiSim_MisuseCount(); ++i) ADD_FAILURE() << "runtime misuse: " << NdiSim_Misuse(i);
-  EXPECT_EQ(LiveGlObjects(), objectsBefore) << "GL objects left behind";
 
   library.reset();  // code 2, then unloaded
   EXPECT_FALSE(testos::IsLibraryLoaded(testos::NativePath(KESTRIN_PREVIEW_PATH)))
