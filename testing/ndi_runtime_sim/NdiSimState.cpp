@@ -49,6 +49,7 @@ struct Receiver {
 struct QueuedCapture {
   std::int32_t result = 0;
   bool fillsFrame = false;
+  bool lent = false;  // the record points at the caller's bytes
   NdiSimFrame frame{};
   std::vector<std::uint8_t> pixels;
 };
@@ -69,6 +70,7 @@ struct State {
   bool receiverCreateFails = false;
   Gate captureGate;
   Gate readyGate;
+  bool capturesReturnAtOnce = false;
   bool demo = false;
   Clock::time_point demoStart;
   Clock::time_point nextDemoFrame;
@@ -77,6 +79,7 @@ struct State {
   std::map<void*, std::unique_ptr<Finder>> finders;
   std::map<void*, std::unique_ptr<Receiver>> receivers;
   std::map<const std::uint8_t*, std::vector<std::uint8_t>> videoBuffers;
+  std::map<const std::uint8_t*, int> lentBuffers;  // records out per lent buffer
   int nullVideoOutstanding = 0;
 
   // Read-back.
@@ -149,6 +152,13 @@ void HandOut(NdiVideoFrameRecord& video, const std::uint8_t* data) {
   if (!data) ++gState.nullVideoOutstanding;
 }
 
+bool ReturnLent(const std::uint8_t* data) {
+  const auto it = gState.lentBuffers.find(data);
+  if (it == gState.lentBuffers.end()) return false;
+  if (--it->second == 0) gState.lentBuffers.erase(it);
+  return true;
+}
+
 void FillFromScript(QueuedCapture& item, NdiVideoFrameRecord& video) {
   video.xres = item.frame.width;
   video.yres = item.frame.height;
@@ -157,7 +167,10 @@ void FillFromScript(QueuedCapture& item, NdiVideoFrameRecord& video) {
   video.pictureAspectRatio = item.frame.aspect;
   video.timestamp = 1;
   const std::uint8_t* data = nullptr;
-  if (item.frame.data) {
+  if (item.lent) {
+    data = item.frame.data;
+    ++gState.lentBuffers[data];
+  } else if (item.frame.data) {
     data = item.pixels.data();
     gState.videoBuffers[data] = std::move(item.pixels);
   }
@@ -273,7 +286,7 @@ void NdiSimRt_RecvFreeVideo(void* receiver, NdiVideoFrameRecord* video) {
   if (!video->data) {
     if (gState.nullVideoOutstanding == 0) return Misuse("free_video of a record never handed out");
     --gState.nullVideoOutstanding;
-  } else if (gState.videoBuffers.erase(video->data) == 0) {
+  } else if (gState.videoBuffers.erase(video->data) == 0 && !ReturnLent(video->data)) {
     return Misuse("free_video of a record never handed out");
   }
   ++gState.videoHandedBack;
@@ -320,7 +333,7 @@ std::int32_t NdiSimRt_RecvCapture(void* receiver, NdiVideoFrameRecord* video, vo
       }
       wakeAt = std::min(wakeAt, gState.nextDemoFrame);
     }
-    if (Clock::now() >= deadline) return finish(0);
+    if (gState.capturesReturnAtOnce || Clock::now() >= deadline) return finish(0);
     gChanged.wait_until(lock, wakeAt);
   }
 }
@@ -398,11 +411,28 @@ void NdiSim_QueueVideo(const NdiSimFrame* frame) {
   gChanged.notify_all();
 }
 
+void NdiSim_QueueLentVideo(const NdiSimFrame* frame) {
+  QueuedCapture item;
+  item.result = kNdiFrameTypeVideo;
+  item.fillsFrame = true;
+  item.lent = frame->data != nullptr;
+  item.frame = *frame;
+  std::lock_guard<std::mutex> lock(gMutex);
+  gState.queue.push_back(std::move(item));
+  gChanged.notify_all();
+}
+
 void NdiSim_QueueResult(std::int32_t frameType) {
   QueuedCapture item;
   item.result = frameType;
   std::lock_guard<std::mutex> lock(gMutex);
   gState.queue.push_back(std::move(item));
+  gChanged.notify_all();
+}
+
+void NdiSim_SetCapturesReturnAtOnce(int atOnce) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gState.capturesReturnAtOnce = atOnce != 0;
   gChanged.notify_all();
 }
 
