@@ -123,6 +123,7 @@ uint32_t KestrinPreview::InitGL(const ViewportRecord* viewportRecord) {
 
 uint32_t KestrinPreview::DeInitGL() {
   receiver.Stop();
+  snapshot.frame.reset();
   displayedFrame.reset();
   textureWidth = 0;
   textureHeight = 0;
@@ -203,8 +204,9 @@ char* KestrinPreview::GetTextParameter(uint32_t id) {
 
 uint32_t KestrinPreview::ProcessOpenGL(const ProcessOpenGLRecord*) {
   // The receiver's lock is held only inside GetSnapshot; the copied
-  // reference keeps the frame alive through the upload.
-  const ReceiverSnapshot snapshot = receiver.GetSnapshot();
+  // reference keeps the frame alive through the upload. The copy goes into
+  // a member whose status keeps its capacity, so a frame allocates nothing.
+  receiver.GetSnapshot(snapshot);
   const int64_t now = SteadyNowNs();
   const bool frozen = IsOn(freezeValue);
 
@@ -231,6 +233,7 @@ uint32_t KestrinPreview::ProcessOpenGL(const ProcessOpenGLRecord*) {
   glUniform1i(shader.UniformLocation("flip"), IsOn(flipValue) ? 1 : 0);
   glUniform1i(shader.UniformLocation("live"), live ? 1 : 0);
   quad.Draw();
+  snapshot.frame.reset();  // between host frames only the displayed frame is held
   return FF_SUCCESS;  // the guards unbind program, texture and unit, in that order
 }
 

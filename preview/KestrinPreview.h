@@ -57,6 +57,7 @@ class KestrinPreview : public CFFGLPlugin {
   bool IsLive(const ReceiverSnapshot& snapshot, int64_t nowNs, bool frozen) const;
 
   NdiReceiver receiver;
+  ReceiverSnapshot snapshot;  // the receiver's state as this host frame took it
   ffglex::ShaderProgram shader;
   ffglex::FullscreenQuad quad;
   uint32_t textureId = 0;
