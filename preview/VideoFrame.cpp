@@ -93,13 +93,18 @@ std::shared_ptr<VideoFrame> MakeVideoFrame(const NdiVideoFrameRecord& record, st
   // Rows are appended into reserved storage rather than copied over a
   // resized buffer: resizing would zero up to 256 MiB first, a second full
   // pass over the picture on the worker. Reused storage has the room already.
+  // Rows without padding between them go as one block, which lets the C
+  // library stream a large copy past the caches instead of through them.
   const std::size_t rowBytes = static_cast<std::size_t>(record.xres) * 4;
   const std::size_t bytes = rowBytes * static_cast<std::size_t>(record.yres);
+  const bool packed = static_cast<std::size_t>(record.lineStride) == rowBytes;
+  const std::size_t blockBytes = packed ? bytes : rowBytes;
+  const std::int32_t blocks = packed ? 1 : record.yres;
   frame->pixels = pool->Take(bytes);
   frame->pixels.reserve(bytes);
   const std::uint8_t* source = record.data;
-  for (std::int32_t y = 0; y < record.yres; ++y) {
-    frame->pixels.insert(frame->pixels.end(), source, source + rowBytes);
+  for (std::int32_t block = 0; block < blocks; ++block) {
+    frame->pixels.insert(frame->pixels.end(), source, source + blockBytes);
     source += record.lineStride;
   }
   return frame;
