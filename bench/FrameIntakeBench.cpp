@@ -31,7 +31,6 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr auto kFramePeriod = std::chrono::microseconds(16667);  // 60 frames a second
-constexpr std::int32_t kRowPadding = 256;  // bytes past each row in the runtime's buffer
 constexpr int kRounds = 3;
 constexpr int kFramesPerTurn = 60;
 constexpr int kWarmUpFrames = 20;
@@ -88,14 +87,15 @@ void WaitFor(Condition condition, const char* what) {
 
 // --- The runtime's side ---------------------------------------------------------
 
-// A captured BGRA picture in the runtime's own buffer, rows padded. The
-// simulated runtime lends it as it is, so it copies nothing of its own.
+// A captured BGRA picture in the runtime's own buffer, each row followed by
+// `padding` bytes (senders' BGRA rows normally have none). The simulated
+// runtime lends it as it is, so it copies nothing of its own.
 struct RuntimePicture {
   std::vector<std::uint8_t> bytes;
   NdiSimFrame frame{};
 
-  RuntimePicture(std::int32_t width, std::int32_t height) {
-    const std::int32_t stride = width * 4 + kRowPadding;
+  RuntimePicture(std::int32_t width, std::int32_t height, std::int32_t padding) {
+    const std::int32_t stride = width * 4 + padding;
     bytes.resize(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 13);
     frame = {width, height, kNdiFourCCBgra, stride, 0.0f, bytes.data(), bytes.size()};
@@ -160,14 +160,18 @@ Turn StreamToWorker(RunningReceiver& running, const RuntimePicture& picture, int
 }
 
 // The baseline: the same bytes copied by one memcpy into storage that exists
-// already, once per frame period, by a thread that sleeps in between.
-Turn CopyPaced(const RuntimePicture& picture, std::vector<std::uint8_t>& target, int periods) {
+// already, once per frame period, by a thread that sleeps in between. The
+// targets alternate as the worker's do: it never writes into the frame it
+// published last.
+using Targets = std::vector<std::vector<std::uint8_t>>;
+Turn CopyPaced(const RuntimePicture& picture, Targets& targets, int periods) {
   Turn turn;
   std::thread copier([&] {
     const pid_t self = CurrentThreadId();
     const ThreadUsage before = ReadThreadUsage(self);
     auto next = Clock::now();
     for (int i = 0; i < periods; ++i) {
+      std::vector<std::uint8_t>& target = targets[static_cast<std::size_t>(i) % targets.size()];
       std::memcpy(target.data(), picture.bytes.data(), target.size());
       benchmark::ClobberMemory();
       next += kFramePeriod;
@@ -182,8 +186,9 @@ Turn CopyPaced(const RuntimePicture& picture, std::vector<std::uint8_t>& target,
 
 void BM_Intake(benchmark::State& state) {
   const RuntimePicture picture(static_cast<std::int32_t>(state.range(0)),
-                               static_cast<std::int32_t>(state.range(1)));
-  std::vector<std::uint8_t> target(picture.PackedBytes(), 1);
+                               static_cast<std::int32_t>(state.range(1)),
+                               static_cast<std::int32_t>(state.range(2)));
+  Targets targets(2, std::vector<std::uint8_t>(picture.PackedBytes(), 1));
   RunningReceiver running(true);
   running.Start();
   running.WaitUntilReceiving();
@@ -193,7 +198,7 @@ void BM_Intake(benchmark::State& state) {
     Turn intake, copy;
     for (int round = 0; round < kRounds; ++round) {
       const Turn i = StreamToWorker(running, picture, kFramesPerTurn);
-      const Turn c = CopyPaced(picture, target, kFramesPerTurn);
+      const Turn c = CopyPaced(picture, targets, kFramesPerTurn);
       intake.cpuSeconds += i.cpuSeconds;
       intake.pageFaults += i.pageFaults;
       intake.frames += i.frames;
@@ -226,7 +231,13 @@ void BM_WorkerWithInstantCapture(benchmark::State& state) {
   }
 }
 
-BENCHMARK(BM_Intake)->Args({1920, 1080})->Args({3840, 2160})->Args({7680, 4320})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_Intake)
+    ->Args({1920, 1080, 0})
+    ->Args({3840, 2160, 0})
+    ->Args({7680, 4320, 0})
+    ->Args({3840, 2160, 256})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
 BENCHMARK(BM_WorkerWithInstantCapture)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
@@ -239,13 +250,15 @@ int main(int argc, char** argv) {
     return [name, counter](const Results& r) { return Counter(r, name, counter); };
   };
   return benchfig::RunAndReport(argc, argv, {
-      {"intake 1920x1080 at 60 fps, worker CPU / paced memcpy", "x", NAN, intake("1920/1080", "ratio")},
-      {"intake 3840x2160 at 60 fps, worker CPU / paced memcpy", "x", 1.15, intake("3840/2160", "ratio")},
-      {"intake 7680x4320 at 60 fps, worker CPU / paced memcpy", "x", 1.25, intake("7680/4320", "ratio")},
-      {"intake 1920x1080, worker page faults per frame", "faults", 0.999, intake("1920/1080", "page_faults_per_frame")},
-      {"intake 3840x2160, worker page faults per frame", "faults", 0.999, intake("3840/2160", "page_faults_per_frame")},
-      {"intake 7680x4320, worker page faults per frame", "faults", 0.999, intake("7680/4320", "page_faults_per_frame")},
-      {"intake 7680x4320, share of offered frames taken", "", NAN, intake("7680/4320", "frames_taken_share")},
+      {"intake 1920x1080 at 60 fps, worker CPU / paced memcpy", "x", NAN, intake("1920/1080/0", "ratio")},
+      {"intake 3840x2160 at 60 fps, worker CPU / paced memcpy", "x", 1.15, intake("3840/2160/0", "ratio")},
+      {"intake 7680x4320 at 60 fps, worker CPU / paced memcpy", "x", 1.25, intake("7680/4320/0", "ratio")},
+      {"intake 3840x2160 with 256 bytes after each row, worker CPU / paced memcpy", "x", NAN,
+       intake("3840/2160/256", "ratio")},
+      {"intake 1920x1080, worker page faults per frame", "faults", 0.999, intake("1920/1080/0", "page_faults_per_frame")},
+      {"intake 3840x2160, worker page faults per frame", "faults", 0.999, intake("3840/2160/0", "page_faults_per_frame")},
+      {"intake 7680x4320, worker page faults per frame", "faults", 0.999, intake("7680/4320/0", "page_faults_per_frame")},
+      {"intake 7680x4320, share of the 60 frames a second taken", "", NAN, intake("7680/4320/0", "frames_taken_share")},
       {"worker CPU, capture returning at once with nothing", "% of a core", 2.0,
        [](const Results& r) { return Counter(r, "BM_WorkerWithInstantCapture/iterations:1", "core_percent"); }},
   });
