@@ -76,15 +76,6 @@ ThreadUsage ReadThreadUsage(pid_t tid) {
   return usage;
 }
 
-template <typename Condition>
-void WaitFor(Condition condition, const char* what) {
-  const auto giveUp = Clock::now() + std::chrono::seconds(30);
-  while (!condition()) {
-    if (Clock::now() > giveUp) throw std::runtime_error(std::string("timed out waiting for ") + what);
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-}
-
 // --- The runtime's side ---------------------------------------------------------
 
 // A captured BGRA picture in the runtime's own buffer, each row followed by
@@ -125,7 +116,7 @@ class RunningReceiver {
     if (worker == 0) throw std::runtime_error("the worker thread was not found");
   }
   void WaitUntilReceiving() {
-    WaitFor([&] { return receiver.GetSnapshot().status.rfind("Receiving: ", 0) == 0; }, "a connection");
+    benchfig::WaitFor([&] { return receiver.GetSnapshot().status.rfind("Receiving: ", 0) == 0; }, "a connection");
   }
 
   NdiReceiver receiver;
@@ -153,7 +144,7 @@ Turn StreamToWorker(RunningReceiver& running, const RuntimePicture& picture, int
     next += kFramePeriod;
     std::this_thread::sleep_until(next);
   }
-  WaitFor([&] { return NdiSim_VideoHandedBack() == queued; }, "the last frame");
+  benchfig::WaitFor([&] { return NdiSim_VideoHandedBack() == queued; }, "the last frame");
   const ThreadUsage after = ReadThreadUsage(running.worker);
   return {after.cpuSeconds - before.cpuSeconds, after.pageFaults - before.pageFaults,
           queued - handedBackBefore};
@@ -220,7 +211,7 @@ void BM_WorkerWithInstantCapture(benchmark::State& state) {
   RunningReceiver running(false);
   NdiSim_SetCapturesReturnAtOnce(1);
   running.Start();
-  WaitFor([] { return NdiSim_CaptureCount() >= 2; }, "the worker's captures");
+  benchfig::WaitFor([] { return NdiSim_CaptureCount() >= 2; }, "the worker's captures");
   for (auto _ : state) {
     const ThreadUsage before = ReadThreadUsage(running.worker);
     const auto start = Clock::now();

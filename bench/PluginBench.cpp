@@ -91,15 +91,6 @@ const char* const kSourceName = "KESTRIN - Viewport (Bench)";
 
 // --- The set-up every benchmark shares ------------------------------------------
 
-template <typename Condition>
-void WaitFor(Condition condition, const char* what) {
-  const auto giveUp = Clock::now() + std::chrono::seconds(30);
-  while (!condition()) {
-    if (Clock::now() > giveUp) throw std::runtime_error(std::string("timed out waiting for ") + what);
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
-  }
-}
-
 // The GL context, the plugin library and the simulated runtime listing one
 // KESTRIN viewport source. Made once, on first use.
 class Environment {
@@ -149,7 +140,7 @@ struct Picture {
 void Deliver(const Picture& picture) {
   const int before = NdiSim_VideoHandedBack();
   NdiSim_QueueLentVideo(&picture.frame);
-  WaitFor([&] { return NdiSim_VideoHandedBack() > before; }, "a frame to be published");
+  benchfig::WaitFor([&] { return NdiSim_VideoHandedBack() > before; }, "a frame to be published");
 }
 
 // The scale the plugin's Fit framing gives a picture of `aspect` in a layer.
@@ -184,7 +175,7 @@ class Layer {
   }
   // Waits until "Connection" says the worker is connected.
   void WaitUntilReceiving() const {
-    WaitFor([&] {
+    benchfig::WaitFor([&] {
       Frame();
       const char* text = instance->GetTextParameter(5);
       return text && std::string(text).rfind("Receiving: ", 0) == 0;
@@ -416,7 +407,7 @@ void BM_FrameAge(benchmark::State& state) {
       for (int number = 1; number <= kFrames; ++number) {
         // The bytes are lent: change them only once the last picture is back.
         const int previous = handedBackBefore + number - 1;
-        WaitFor([&] { return NdiSim_VideoHandedBack() == previous; }, "the previous picture");
+        benchfig::WaitFor([&] { return NdiSim_VideoHandedBack() == previous; }, "the previous picture");
         Stamp(picture, static_cast<std::uint32_t>(number));
         queuedNs[number] = Clock::now().time_since_epoch().count();
         NdiSim_QueueLentVideo(&picture.frame);
@@ -467,7 +458,7 @@ void BM_TeardownDuringCapture(benchmark::State& state) {
       // No frames are queued, so every capture now waits out its timeout;
       // tear down at a random point of one.
       const int captures = NdiSim_CaptureCount();
-      WaitFor([&] { return NdiSim_CaptureCount() > captures; }, "a capture to begin");
+      benchfig::WaitFor([&] { return NdiSim_CaptureCount() > captures; }, "a capture to begin");
       std::this_thread::sleep_for(std::chrono::microseconds(phaseUs(random)));
       const auto start = Clock::now();
       layer.instance->Deinstantiate();
