@@ -114,12 +114,6 @@ void NdiReceiver::GetSnapshot(ReceiverSnapshot& into) const {
   std::lock_guard<std::mutex> lock(mutex);
   into.status = snapshot.status;
   into.frame = snapshot.frame;
-  frameTaken = frameTaken || snapshot.frame;
-}
-
-bool NdiReceiver::PublishedFrameUnseen() const {
-  std::lock_guard<std::mutex> lock(mutex);
-  return snapshot.frame && !frameTaken;
 }
 
 void NdiReceiver::SetStatus(std::string status) {
@@ -221,21 +215,16 @@ void NdiReceiver::Run() {
     const auto captureStart = std::chrono::steady_clock::now();
     const std::int32_t result = GetNdiSlot<NdiRecvCaptureSlot>(table)(
         handles.receiver, &record, nullptr, nullptr, kCaptureTimeoutMs);
-    bool taken = false;  // published, or passed over on purpose
+    bool published = false;
     if (result == kNdiFrameTypeVideo) {
       CapturedVideoGuard captured(handles, record);
-      if (framePool->AllInUse() && PublishedFrameUnseen()) {
-        // The host is still busy with an older picture and has not taken
-        // the newest one yet; it will take only one of the two, so this one
-        // goes back rather than into a third buffer of up to 256 MiB.
-        taken = true;
-      } else if (std::shared_ptr<VideoFrame> frame = MakeVideoFrame(record, SteadyNowNs(), framePool)) {
+      std::shared_ptr<VideoFrame> frame = MakeVideoFrame(record, SteadyNowNs(), framePool);
+      if (frame) {
         std::lock_guard<std::mutex> lock(mutex);
         // A frame captured while the request changed belongs to the old one.
         if (requestedName == request) {
           snapshot.frame.swap(frame);
-          frameTaken = false;
-          taken = true;
+          published = true;
         }
       }  // `frame` now holds the previous or the discarded picture: freed unlocked
     } else if (result == kNdiFrameTypeError) {
@@ -244,6 +233,6 @@ void NdiReceiver::Run() {
     // The capture's timeout paces the loop while nothing arrives. A runtime
     // that comes back at once with nothing (no source, or an error over and
     // over) would turn it into a spin, so rest for the rest of the timeout.
-    if (!taken) RestUntil(captureStart + std::chrono::milliseconds(kCaptureTimeoutMs));
+    if (!published) RestUntil(captureStart + std::chrono::milliseconds(kCaptureTimeoutMs));
   }
 }

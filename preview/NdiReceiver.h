@@ -47,8 +47,6 @@ class NdiReceiver {
   void SetStatus(std::string status);
   void DropFrame();
   void DropFrameWithStatus(std::string status);  // both in one lock section
-  // True while the published frame has not been handed to anyone.
-  bool PublishedFrameUnseen() const;
   // Waits until `until` or until Stop, whichever comes first.
   void RestUntil(std::chrono::steady_clock::time_point until);
 
@@ -58,5 +56,4 @@ class NdiReceiver {
   std::condition_variable stopping;  // with `mutex`: ends the worker's rest at once
   std::string requestedName;
   ReceiverSnapshot snapshot;
-  mutable bool frameTaken = false;  // snapshot.frame was handed out by GetSnapshot
 };

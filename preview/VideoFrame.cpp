@@ -46,7 +46,6 @@ struct PoolReturningAllocator {
 }  // namespace
 
 std::vector<std::uint8_t> VideoFramePool::Take(std::size_t bytes) {
-  framesOut.fetch_add(1);
   wantedBytes.store(bytes);
   for (Slot& slot : slots) {
     int full = kFull;
@@ -62,7 +61,6 @@ std::vector<std::uint8_t> VideoFramePool::Take(std::size_t bytes) {
 }
 
 void VideoFramePool::Give(std::vector<std::uint8_t>&& pixels) noexcept {
-  framesOut.fetch_sub(1);
   if (pixels.capacity() == 0 || pixels.capacity() != wantedBytes.load()) return;
   for (Slot& slot : slots) {
     int empty = kEmpty;
@@ -78,8 +76,6 @@ int VideoFramePool::SpareBuffers() const {
   for (const Slot& slot : slots) spare += slot.state.load() == kFull ? 1 : 0;
   return spare;
 }
-
-bool VideoFramePool::AllInUse() const { return SpareBuffers() == 0 && framesOut.load() >= kSlots; }
 
 std::shared_ptr<VideoFrame> MakeVideoFrame(const NdiVideoFrameRecord& record, std::int64_t receivedNs,
                                            const std::shared_ptr<VideoFramePool>& pool) {

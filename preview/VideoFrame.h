@@ -54,9 +54,6 @@ class VideoFramePool {
   void Give(std::vector<std::uint8_t>&& pixels) noexcept;
   // How many buffers wait for reuse (exact only while no thread uses the pool).
   int SpareBuffers() const;
-  // True when no buffer waits and as many as the pool keeps are held by
-  // frames: a new frame now needs storage beyond the usual rotation.
-  bool AllInUse() const;
 
  private:
   enum SlotState : int { kEmpty, kBusy, kFull };
@@ -67,7 +64,6 @@ class VideoFramePool {
 
   Slot slots[kSlots];
   std::atomic<std::size_t> wantedBytes{0};
-  std::atomic<int> framesOut{0};  // frames made with storage from here and not yet ended
 };
 
 // Makes a packed copy of a captured video record received at `receivedNs`,
