@@ -6,9 +6,12 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
+#include <thread>
 #include <vector>
 
 namespace benchfig {
@@ -33,6 +36,18 @@ struct Figure {
 double Ratio(const Results& results, const std::string& measured, const std::string& baseline);
 // A counter of one benchmark.
 double Counter(const Results& results, const std::string& name, const std::string& counter);
+
+// Polls `condition` until it holds; throws after 30 s, naming `what`.
+template <typename Condition>
+void WaitFor(Condition condition, const char* what) {
+  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+  while (!condition()) {
+    if (std::chrono::steady_clock::now() > giveUp) {
+      throw std::runtime_error(std::string("timed out waiting for ") + what);
+    }
+    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  }
+}
 
 // benchmark::Initialize, run everything (console output as usual), then
 // one "FIGURE" line per figure whose benchmarks ran. Returns the exit code.

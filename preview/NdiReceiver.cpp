@@ -84,7 +84,12 @@ bool NdiReceiver::Start() {
 }
 
 void NdiReceiver::Stop() {
-  running = false;
+  {
+    // Under the lock, so a worker about to rest sees the flag or is woken.
+    std::lock_guard<std::mutex> lock(mutex);
+    running = false;
+  }
+  stopping.notify_all();
   if (thread.joinable()) thread.join();
   DropFrame();
 }
@@ -98,8 +103,17 @@ void NdiReceiver::SetRequestedSource(const std::string& name) {
 }
 
 ReceiverSnapshot NdiReceiver::GetSnapshot() const {
+  ReceiverSnapshot copy;
+  GetSnapshot(copy);
+  return copy;
+}
+
+void NdiReceiver::GetSnapshot(ReceiverSnapshot& into) const {
+  // Possibly the frame's last reference: released after the unlock.
+  const std::shared_ptr<VideoFrame> previous = std::move(into.frame);
   std::lock_guard<std::mutex> lock(mutex);
-  return snapshot;
+  into.status = snapshot.status;
+  into.frame = snapshot.frame;
 }
 
 void NdiReceiver::SetStatus(std::string status) {
@@ -118,6 +132,11 @@ void NdiReceiver::DropFrameWithStatus(std::string status) {
   std::lock_guard<std::mutex> lock(mutex);
   dropped.swap(snapshot.frame);
   snapshot.status.swap(status);
+}
+
+void NdiReceiver::RestUntil(std::chrono::steady_clock::time_point until) {
+  std::unique_lock<std::mutex> lock(mutex);
+  stopping.wait_until(lock, until, [this] { return !running; });
 }
 
 void NdiReceiver::ThreadMain() {
@@ -158,6 +177,8 @@ void NdiReceiver::Run() {
   std::int64_t nextDiscoveryNs = 0;
   bool firstPass = true;
   NdiVideoFrameRecord record;
+  // Shared with every frame made here, so it lives as long as the last one.
+  const auto framePool = std::make_shared<VideoFramePool>();
 
   while (running) {
     std::string request;
@@ -191,18 +212,27 @@ void NdiReceiver::Run() {
     }
 
     WritePreCaptureValues(record);
+    const auto captureStart = std::chrono::steady_clock::now();
     const std::int32_t result = GetNdiSlot<NdiRecvCaptureSlot>(table)(
         handles.receiver, &record, nullptr, nullptr, kCaptureTimeoutMs);
+    bool published = false;
     if (result == kNdiFrameTypeVideo) {
       CapturedVideoGuard captured(handles, record);
-      std::shared_ptr<VideoFrame> frame = MakeVideoFrame(record, SteadyNowNs());
+      std::shared_ptr<VideoFrame> frame = MakeVideoFrame(record, SteadyNowNs(), framePool);
       if (frame) {
         std::lock_guard<std::mutex> lock(mutex);
         // A frame captured while the request changed belongs to the old one.
-        if (requestedName == request) snapshot.frame.swap(frame);
+        if (requestedName == request) {
+          snapshot.frame.swap(frame);
+          published = true;
+        }
       }  // `frame` now holds the previous or the discarded picture: freed unlocked
     } else if (result == kNdiFrameTypeError) {
       DropFrameWithStatus("NDI connection error");
     }
+    // The capture's timeout paces the loop while nothing arrives. A runtime
+    // that comes back at once with nothing (no source, or an error over and
+    // over) would turn it into a spin, so rest for the rest of the timeout.
+    if (!published) RestUntil(captureStart + std::chrono::milliseconds(kCaptureTimeoutMs));
   }
 }

@@ -4,6 +4,8 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <mutex>
 #include <string>
 #include <thread>
@@ -34,6 +36,10 @@ class NdiReceiver {
   void SetRequestedSource(const std::string& name);
   // A copy of the status text and a reference to the newest frame.
   ReceiverSnapshot GetSnapshot() const;
+  // The same into `into`, whose status keeps its capacity: the host's thread
+  // calls this once per frame and then allocates nothing. The reference
+  // `into` held before is dropped after the lock is released.
+  void GetSnapshot(ReceiverSnapshot& into) const;
 
  private:
   void ThreadMain();
@@ -41,10 +47,13 @@ class NdiReceiver {
   void SetStatus(std::string status);
   void DropFrame();
   void DropFrameWithStatus(std::string status);  // both in one lock section
+  // Waits until `until` or until Stop, whichever comes first.
+  void RestUntil(std::chrono::steady_clock::time_point until);
 
   std::atomic<bool> running{false};
   std::thread thread;
   mutable std::mutex mutex;
+  std::condition_variable stopping;  // with `mutex`: ends the worker's rest at once
   std::string requestedName;
   ReceiverSnapshot snapshot;
 };

@@ -58,6 +58,7 @@ struct Receiver {
 struct QueuedCapture {
   std::int32_t result = 0;
   bool fillsFrame = false;
+  bool lent = false;  // the record points at the caller's bytes
   NdiSimFrame frame{};
   std::vector<std::uint8_t> pixels;
 };
@@ -80,6 +81,7 @@ struct State {
   std::uint32_t nullSourceListCount = 0;
   Gate captureGate;
   Gate readyGate;
+  bool capturesReturnAtOnce = false;
   bool demo = false;
   Clock::time_point demoStart;
   Clock::time_point nextDemoFrame;
@@ -88,6 +90,7 @@ struct State {
   std::map<void*, std::unique_ptr<Finder>> finders;
   std::map<void*, std::unique_ptr<Receiver>> receivers;
   std::map<const std::uint8_t*, std::vector<std::uint8_t>> videoBuffers;
+  std::map<const std::uint8_t*, int> lentBuffers;  // records out per lent buffer
   int nullVideoOutstanding = 0;
 
   // Read-back.
@@ -160,6 +163,13 @@ void HandOut(NdiVideoFrameRecord& video, const std::uint8_t* data) {
   if (!data) ++gState.nullVideoOutstanding;
 }
 
+bool ReturnLent(const std::uint8_t* data) {
+  const auto it = gState.lentBuffers.find(data);
+  if (it == gState.lentBuffers.end()) return false;
+  if (--it->second == 0) gState.lentBuffers.erase(it);
+  return true;
+}
+
 void FillFromScript(QueuedCapture& item, NdiVideoFrameRecord& video) {
   video.xres = item.frame.width;
   video.yres = item.frame.height;
@@ -168,7 +178,10 @@ void FillFromScript(QueuedCapture& item, NdiVideoFrameRecord& video) {
   video.pictureAspectRatio = item.frame.aspect;
   video.timestamp = 1;
   const std::uint8_t* data = nullptr;
-  if (item.frame.data) {
+  if (item.lent) {
+    data = item.frame.data;
+    ++gState.lentBuffers[data];
+  } else if (item.frame.data) {
     data = item.pixels.data();
     gState.videoBuffers[data] = std::move(item.pixels);
   }
@@ -290,7 +303,7 @@ void NdiSimRt_RecvFreeVideo(void* receiver, NdiVideoFrameRecord* video) {
   if (!video->data) {
     if (gState.nullVideoOutstanding == 0) return Misuse("free_video of a record never handed out");
     --gState.nullVideoOutstanding;
-  } else if (gState.videoBuffers.erase(video->data) == 0) {
+  } else if (gState.videoBuffers.erase(video->data) == 0 && !ReturnLent(video->data)) {
     return Misuse("free_video of a record never handed out");
   }
   ++gState.videoHandedBack;
@@ -337,7 +350,7 @@ std::int32_t NdiSimRt_RecvCapture(void* receiver, NdiVideoFrameRecord* video, vo
       }
       wakeAt = std::min(wakeAt, gState.nextDemoFrame);
     }
-    if (Clock::now() >= deadline) return finish(0);
+    if (gState.capturesReturnAtOnce || Clock::now() >= deadline) return finish(0);
     gChanged.wait_until(lock, wakeAt);
   }
 }
@@ -415,6 +428,17 @@ void NdiSim_QueueVideo(const NdiSimFrame* frame) {
   gChanged.notify_all();
 }
 
+void NdiSim_QueueLentVideo(const NdiSimFrame* frame) {
+  QueuedCapture item;
+  item.result = kNdiFrameTypeVideo;
+  item.fillsFrame = true;
+  item.lent = frame->data != nullptr;
+  item.frame = *frame;
+  std::lock_guard<std::mutex> lock(gMutex);
+  gState.queue.push_back(std::move(item));
+  gChanged.notify_all();
+}
+
 void NdiSim_QueueResult(std::int32_t frameType) {
   QueuedCapture item;
   item.result = frameType;
@@ -427,6 +451,12 @@ void NdiSim_SetNullSourceList(int enabled, std::uint32_t count) {
   std::lock_guard<std::mutex> lock(gMutex);
   gState.nullSourceList = enabled != 0;
   gState.nullSourceListCount = count;
+}
+
+void NdiSim_SetCapturesReturnAtOnce(int atOnce) {
+  std::lock_guard<std::mutex> lock(gMutex);
+  gState.capturesReturnAtOnce = atOnce != 0;
+  gChanged.notify_all();
 }
 
 void NdiSim_SetReady(int ready) {

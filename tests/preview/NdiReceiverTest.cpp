@@ -2,7 +2,9 @@
 // the real loader (NDI_RUNTIME_DIR_V6 names the simulator's folder). After
 // every test the runtime must have seen no unused slot, no unknown handle,
 // every captured record handed back, and everything released.
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "NdiTestSupport.h"
@@ -182,6 +184,38 @@ TEST_F(NdiReceiverTest, PublishesPackedFramesAndHandsEveryRecordBack) {
   EXPECT_TRUE(WaitUntil([] { return NdiSim_VideoHandedBack() == 1; }));
 }
 
+// Later frames reuse the storage of frames nobody holds; a frame still held
+// never changes, not even after its receiver has gone.
+TEST_F(NdiReceiverTest, HeldFramesNeverChangeAndOutliveTheReceiver) {
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  TestPicture first(64, 16, 64 * 4 + 8);
+  const std::vector<std::uint8_t> expected = first.Packed();
+  const auto held = Publish(std::move(first));
+  ASSERT_TRUE(held);
+  for (int i = 1; i <= 6; ++i) {
+    TestPicture next(64, 16, 64 * 4);
+    for (std::uint8_t& byte : next.bytes) byte = static_cast<std::uint8_t>(byte * 3 + i);
+    const std::vector<std::uint8_t> packed = next.Packed();
+    const auto frame = Publish(std::move(next));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->pixels, packed) << i;
+  }
+  EXPECT_EQ(held->pixels, expected);
+
+  // The status goes into storage the caller keeps: no new text each frame.
+  ReceiverSnapshot into;
+  receiver.GetSnapshot(into);
+  const char* const storage = into.status.data();
+  receiver.GetSnapshot(into);
+  EXPECT_EQ(into.status.data(), storage);
+  EXPECT_EQ(into.status, kWaiting);
+  EXPECT_TRUE(into.frame);
+
+  receiver.Stop();
+  EXPECT_EQ(held->pixels, expected);
+}  // the last frame goes, and its storage with it
+
 TEST_F(NdiReceiverTest, RejectedFramesAreHandedBackAndChangeNothing) {
   ASSERT_TRUE(receiver.Start());
   ASSERT_TRUE(WaitForStatus(kWaiting));
@@ -285,6 +319,33 @@ TEST_F(NdiReceiverTest, DemoSourcePlaysAnUprightMovingPicture) {
     later = Frame();
     return later && later->timestampNs > first->timestampNs && later->pixels != first->pixels;
   }));
+}
+
+// A runtime whose capture comes back at once with nothing must not turn the
+// loop into a spin; the rest that paces it instead ends as soon as Stop asks.
+TEST_F(NdiReceiverTest, CapturesThatReturnAtOnceArePacedAndStopEndsTheRest) {
+  NdiSim_SetCapturesReturnAtOnce(1);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  const int before = NdiSim_CaptureCount();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const int passes = NdiSim_CaptureCount() - before;
+  EXPECT_GE(passes, 2);
+  EXPECT_LE(passes, 12);  // about one per 50 ms, not thousands
+
+  // Ten stops, each while the worker rests, take far less than ten rests.
+  std::chrono::steady_clock::duration stopping{};
+  for (int i = 0; i < 10; ++i) {
+    if (i > 0) {
+      ASSERT_TRUE(receiver.Start());
+    }
+    const int captures = NdiSim_CaptureCount();
+    ASSERT_TRUE(WaitUntil([&] { return NdiSim_CaptureCount() > captures; }));
+    const auto start = std::chrono::steady_clock::now();
+    receiver.Stop();
+    stopping += std::chrono::steady_clock::now() - start;
+  }
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(stopping).count(), 250);
 }
 
 // --- Life ----------------------------------------------------------------------
