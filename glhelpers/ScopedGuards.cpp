@@ -109,7 +109,7 @@ void ScopedVertexArrayBinding::EndScope() {
   bound_ = false;
 }
 
-ScopedPixelUnpackState::ScopedPixelUnpackState() : bound_(true) {
+ScopedPixelUnpackState::ScopedPixelUnpackState() {
   glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment_);
   glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength_);
   glGetIntegerv(GL_UNPACK_SKIP_ROWS, &skipRows_);
@@ -123,16 +123,12 @@ ScopedPixelUnpackState::ScopedPixelUnpackState() : bound_(true) {
   glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
 }
 
-ScopedPixelUnpackState::~ScopedPixelUnpackState() { EndScope(); }
-
-void ScopedPixelUnpackState::EndScope() {
-  if (!bound_) return;
+ScopedPixelUnpackState::~ScopedPixelUnpackState() {
   glPixelStorei(GL_UNPACK_ALIGNMENT, alignment_);
   glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength_);
   glPixelStorei(GL_UNPACK_SKIP_ROWS, skipRows_);
   glPixelStorei(GL_UNPACK_SKIP_PIXELS, skipPixels_);
   glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer_));
-  bound_ = false;
 }
 
 }  // namespace ffglex

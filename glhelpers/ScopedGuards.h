@@ -141,7 +141,8 @@ class ScopedVertexArrayBinding {
 // no unpack buffer, alignment 1, row length and skips 0. Unlike the bindings
 // above it puts back exactly what it found, because the host's own uploads
 // depend on this state. It saves alignment, row length, skip rows, skip
-// pixels and the unpack buffer, and restores them in that same order.
+// pixels and the unpack buffer, and restores them in that same order when
+// it is destroyed.
 class ScopedPixelUnpackState {
  public:
   ScopedPixelUnpackState();
@@ -149,10 +150,7 @@ class ScopedPixelUnpackState {
   ScopedPixelUnpackState(const ScopedPixelUnpackState&) = delete;
   ScopedPixelUnpackState& operator=(const ScopedPixelUnpackState&) = delete;
 
-  void EndScope();
-
  private:
-  bool bound_;
   GLint alignment_ = 0, rowLength_ = 0, skipRows_ = 0, skipPixels_ = 0, unpackBuffer_ = 0;
 };
 

@@ -246,7 +246,7 @@ const std::string& KestrinPreview::ChooseStatus(const ReceiverSnapshot& snapshot
 // and unpack buffer are set aside for the call and put back afterwards.
 // Storage is reallocated only when the size changes.
 void KestrinPreview::UploadFrame(const std::shared_ptr<VideoFrame>& frame) {
-  ffglex::ScopedPixelUnpackState unpack;
+  const ffglex::ScopedPixelUnpackState unpack;
   if (frame->width == textureWidth && frame->height == textureHeight) {
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, frame->width, frame->height, GL_BGRA,
                     GL_UNSIGNED_BYTE, frame->pixels.data());
@@ -256,8 +256,6 @@ void KestrinPreview::UploadFrame(const std::shared_ptr<VideoFrame>& frame) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, frame->width, frame->height, 0, GL_BGRA,
                  GL_UNSIGNED_BYTE, frame->pixels.data());
   }
-  unpack.EndScope();
-
   displayed.frame = frame;
   displayed.aspect = frame->aspect;
   displayed.timestampNs = frame->timestampNs;
