@@ -11,8 +11,9 @@
 #include <map>
 #include <stdexcept>
 #include <string>
-#include <thread>
 #include <vector>
+
+#include "testing/portable/TestOs.h"
 
 namespace benchfig {
 
@@ -40,12 +41,8 @@ double Counter(const Results& results, const std::string& name, const std::strin
 // Polls `condition` until it holds; throws after 30 s, naming `what`.
 template <typename Condition>
 void WaitFor(Condition condition, const char* what) {
-  const auto giveUp = std::chrono::steady_clock::now() + std::chrono::seconds(30);
-  while (!condition()) {
-    if (std::chrono::steady_clock::now() > giveUp) {
-      throw std::runtime_error(std::string("timed out waiting for ") + what);
-    }
-    std::this_thread::sleep_for(std::chrono::microseconds(200));
+  if (!testos::WaitUntil(condition, std::chrono::seconds(30), std::chrono::microseconds(200))) {
+    throw std::runtime_error(std::string("timed out waiting for ") + what);
   }
 }
 

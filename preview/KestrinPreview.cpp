@@ -3,7 +3,6 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -16,13 +15,6 @@ namespace {
 constexpr uint32_t kProjectorCount = 64;
 // A frame older than this is no longer shown as live.
 constexpr int64_t kStaleAfterNs = 2000000000;
-
-// The clock the receiver stamps its frames with.
-int64_t SteadyNowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
 
 bool IsOn(float booleanValue) { return booleanValue >= 0.5f; }
 
@@ -254,19 +246,7 @@ const std::string& KestrinPreview::ChooseStatus(const ReceiverSnapshot& snapshot
 // and unpack buffer are set aside for the call and put back afterwards.
 // Storage is reallocated only when the size changes.
 void KestrinPreview::UploadFrame(const std::shared_ptr<VideoFrame>& frame) {
-  GLint alignment = 0, rowLength = 0, skipRows = 0, skipPixels = 0, unpackBuffer = 0;
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-  glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
-  glGetIntegerv(GL_UNPACK_SKIP_ROWS, &skipRows);
-  glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &skipPixels);
-  glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
-
-  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-
+  const ffglex::ScopedPixelUnpackState unpack;
   if (frame->width == textureWidth && frame->height == textureHeight) {
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, frame->width, frame->height, GL_BGRA,
                     GL_UNSIGNED_BYTE, frame->pixels.data());
@@ -276,13 +256,6 @@ void KestrinPreview::UploadFrame(const std::shared_ptr<VideoFrame>& frame) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, frame->width, frame->height, 0, GL_BGRA,
                  GL_UNSIGNED_BYTE, frame->pixels.data());
   }
-
-  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, skipRows);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, skipPixels);
-  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
-
   displayed.frame = frame;
   displayed.aspect = frame->aspect;
   displayed.timestampNs = frame->timestampNs;

@@ -12,12 +12,6 @@ namespace {
 constexpr std::int64_t kDiscoveryIntervalNs = 1000000000;
 constexpr std::uint32_t kCaptureTimeoutMs = 50;
 
-std::int64_t SteadyNowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
 // The runtime's finder and receiver; destroys the receiver and then the
 // finder, each only when it exists.
 class NdiHandles {

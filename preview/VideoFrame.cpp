@@ -1,9 +1,16 @@
 #include "preview/VideoFrame.h"
 
+#include <chrono>
 #include <type_traits>
 #include <utility>
 
 #include "preview/NdiRecords.h"
+
+std::int64_t SteadyNowNs() {
+  return std::chrono::duration_cast<std::chrono::nanoseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 namespace {
 

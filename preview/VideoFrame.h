@@ -21,6 +21,10 @@ struct VideoFrame {
   std::int64_t timestampNs = 0;      // steady clock at receipt
 };
 
+// The clock of `timestampNs`: the steady clock in nanoseconds. The draw
+// reads the same one to tell how old a frame is.
+std::int64_t SteadyNowNs();
+
 // The receiver's state as the host's thread sees it: a copy of the status
 // text and a reference to the newest frame (empty when there is none).
 struct ReceiverSnapshot {

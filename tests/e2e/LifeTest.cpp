@@ -5,8 +5,6 @@
 
 namespace {
 
-using e2e::SimEvents;
-using e2e::SimRuntimeIsLoaded;
 using e2e::ThreadCount;
 using e2e::WaitUntil;
 
@@ -27,11 +25,11 @@ TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
   EXPECT_TRUE(e2e::ThreadCountSettlesAt(running - 1)) << ThreadCount() << " threads";
   EXPECT_EQ(NdiSim_LiveReceivers(), 0);
   EXPECT_EQ(NdiSim_LiveFinders(), 0);
-  const std::vector<std::string> events = SimEvents();
+  const std::vector<std::string> events = ndisim::Events();
   ASSERT_GE(events.size(), 3u);
   EXPECT_EQ(std::vector<std::string>(events.end() - 3, events.end()),
             (std::vector<std::string>{"recv_destroy", "find_destroy", "unload"}));
-  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(ndisim::RuntimeIsLoaded());
   ASSERT_EQ(NdiSim_ReceiverCreationCount(), 1);
   EXPECT_STREQ(NdiSim_ReceiverCreation(0).name, "KESTRIN FFGL Preview");
 }
@@ -56,13 +54,13 @@ TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
   EXPECT_EQ(testgl::LiveGlObjects(), objects);
   EXPECT_EQ(NdiSim_LoadCount(), 50);
   EXPECT_EQ(NdiSim_UnloadCount(), 50);
-  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(ndisim::RuntimeIsLoaded());
 }
 
 TEST_F(Life, InstancesRunSideBySideEachOnItsOwnSource) {
   // The main viewport plays the demo picture; the other sources send nothing.
   NdiSim_SetDemoSource(1);
-  e2e::SetSources({"Studio Cam", "KESTRIN - VP-05 - Left wall"});
+  ndisim::SetSourceNames({"Studio Cam", "KESTRIN - VP-05 - Left wall"});
   auto& viewport = Instantiate();
   auto& camera = Instantiate();
   auto& projector = Instantiate();

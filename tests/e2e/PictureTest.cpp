@@ -137,7 +137,7 @@ TEST_F(Pictures, FramingFollowsTheViewportInForceAtTheDraw) {
 }
 
 TEST_F(Pictures, OutputIsOpaqueBlackBeforeTheFirstFrameAndAfterASourceChange) {
-  e2e::SetSources({e2e::kMainSource, "KESTRIN - VP-03 - Floor"});
+  ndisim::SetSourceNames({e2e::kMainSource, "KESTRIN - VP-03 - Floor"});
   auto& instance = Instantiate();
   layer->Clear(0.5f, 0.5f, 0.5f, 0.5f);
   EXPECT_TRUE(AllBlack(Render(instance)));  // every pixel written, alpha 1
@@ -174,7 +174,7 @@ TEST_F(Pictures, FreezeKeepsThePictureUntilReleased) {
 }
 
 TEST_F(Pictures, SwitchingSourceWhileFrozenTurnsTheOutputBlack) {
-  e2e::SetSources({e2e::kMainSource, "KESTRIN - VP-03 - Floor"});
+  ndisim::SetSourceNames({e2e::kMainSource, "KESTRIN - VP-03 - Floor"});
   auto& instance = Instantiate();
   QuadrantPicture picture(64, 36);
   ASSERT_TRUE(Publish(picture.frame));

@@ -46,12 +46,7 @@ namespace {
 
 using nditest::TestPicture;
 using nditest::WaitUntil;
-
-std::vector<std::string> Events() {
-  std::vector<std::string> events;
-  for (int i = 0; i < NdiSim_EventCount(); ++i) events.push_back(NdiSim_Event(i));
-  return events;
-}
+using ndisim::Events;
 
 class NdiReceiverFailure : public ::testing::Test {
  protected:
@@ -62,9 +57,7 @@ class NdiReceiverFailure : public ::testing::Test {
   void TearDown() override {
     gFailingAllocationSize = 0;
     receiver.Stop();
-    EXPECT_EQ(NdiSim_MisuseCount(), 0);
-    EXPECT_EQ(NdiSim_VideoHandedBack(), NdiSim_VideoHandedOut());
-    EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
+    EXPECT_EQ(ndisim::TeardownProblems(), std::vector<std::string>{});
   }
 
   ndisim::ScopedRuntimeFolder runtimeFolder{NDISIM_RUNTIME_DIR};

@@ -15,23 +15,14 @@ namespace {
 
 using nditest::TestPicture;
 using nditest::WaitUntil;
+using ndisim::Events;
+using ndisim::RuntimeIsLoaded;
+using ndisim::SetSources;
 
 constexpr const char* kWaiting = "Waiting for KESTRIN NDI source";
 
-std::vector<std::string> Events() {
-  std::vector<std::string> events;
-  for (int i = 0; i < NdiSim_EventCount(); ++i) events.push_back(NdiSim_Event(i));
-  return events;
-}
-
 std::vector<std::string> TailOf(const std::vector<std::string>& all, std::size_t n) {
   return {all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
-}
-
-bool SimRuntimeIsLoaded() { return testos::IsLibraryLoaded(nditest::SimRuntimeFile()); }
-
-void SetSources(const std::vector<NdiSimSource>& sources) {
-  NdiSim_SetSources(sources.data(), static_cast<int>(sources.size()));
 }
 
 class NdiReceiverTest : public ::testing::Test {
@@ -39,16 +30,9 @@ class NdiReceiverTest : public ::testing::Test {
   void SetUp() override { NdiSim_Reset(); }
 
   void TearDown() override {
-    NdiSim_BlockCaptures(0);
-    NdiSim_BlockReadyCheck(0);
+    ndisim::ReleaseBlocks();
     receiver.Stop();
-    for (int i = 0; i < NdiSim_MisuseCount(); ++i) ADD_FAILURE() << NdiSim_Misuse(i);
-    EXPECT_EQ(NdiSim_BadSlotCount(), 0);
-    EXPECT_EQ(NdiSim_VideoHandedBack(), NdiSim_VideoHandedOut());
-    EXPECT_EQ(NdiSim_LiveFinders(), 0);
-    EXPECT_EQ(NdiSim_LiveReceivers(), 0);
-    EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
-    EXPECT_FALSE(SimRuntimeIsLoaded());
+    EXPECT_EQ(ndisim::TeardownProblems(), std::vector<std::string>{});
   }
 
   std::string Status() const { return receiver.GetSnapshot().status; }
@@ -381,7 +365,7 @@ TEST_F(NdiReceiverTest, StatusStaysUntilTheWorkerWritesAndStopStartReloadsTheRun
   ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
   receiver.Stop();
   EXPECT_EQ(TailOf(Events(), 3), (std::vector<std::string>{"recv_destroy", "find_destroy", "unload"}));
-  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(RuntimeIsLoaded());
   EXPECT_FALSE(Frame());
   EXPECT_EQ(Status(), "Receiving: KESTRIN - Viewport");
 
@@ -426,7 +410,7 @@ TEST_P(NdiReceiverEnding, ReportsAndReleasesEverything) {
   ASSERT_TRUE(receiver.Start());
   ASSERT_TRUE(WaitForStatus(GetParam().status));
   ASSERT_TRUE(WaitUntil([] { return NdiSim_UnloadCount() == NdiSim_LoadCount(); }));
-  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(RuntimeIsLoaded());
   EXPECT_FALSE(Frame());
   EXPECT_EQ(NdiSim_CaptureCount(), 0);
   receiver.Stop();  // the worker has ended: nothing to wait for

@@ -190,8 +190,8 @@ TEST_F(NdiRuntimeLoader, UnusableLibraryIsKeptLoadedUntilTheRuntimeEnds) {
   };
   const Case cases[] = {
       {"no load export", nditest::SimRuntimeWithoutExportFile(), [] {}, 0},
-      {"null table", nditest::SimRuntimeFile(), [] { NdiSim_SetLoadReturnsNull(1); }, 0},
-      {"not ready", nditest::SimRuntimeFile(), [] { NdiSim_SetReady(0); }, 1},
+      {"null table", nditest::RuntimeFile(), [] { NdiSim_SetLoadReturnsNull(1); }, 0},
+      {"not ready", nditest::RuntimeFile(), [] { NdiSim_SetReady(0); }, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
