@@ -6,10 +6,14 @@
 
 #include <benchmark/benchmark.h>
 
+#include <chrono>
 #include <functional>
 #include <map>
+#include <stdexcept>
 #include <string>
 #include <vector>
+
+#include "testing/portable/TestOs.h"
 
 namespace benchfig {
 
@@ -33,6 +37,14 @@ struct Figure {
 double Ratio(const Results& results, const std::string& measured, const std::string& baseline);
 // A counter of one benchmark.
 double Counter(const Results& results, const std::string& name, const std::string& counter);
+
+// Polls `condition` until it holds; throws after 30 s, naming `what`.
+template <typename Condition>
+void WaitFor(Condition condition, const char* what) {
+  if (!testos::WaitUntil(condition, std::chrono::seconds(30), std::chrono::microseconds(200))) {
+    throw std::runtime_error(std::string("timed out waiting for ") + what);
+  }
+}
 
 // benchmark::Initialize, run everything (console output as usual), then
 // one "FIGURE" line per figure whose benchmarks ran. Returns the exit code.

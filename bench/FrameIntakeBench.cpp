@@ -1,110 +1,256 @@
-// Frame intake on the worker: what accepting one captured picture costs
-// (allocation, row copy out of a padded runtime buffer, publication under
-// the receiver's lock, release of the frame it replaces) against a plain
-// memcpy of the same bytes into a buffer allocated beforehand.
+// The receiver's worker as it runs: the simulated runtime hands over
+// pictures at 60 frames a second, the worker captures, copies and publishes
+// them, and its own CPU time and page faults per frame are read from the
+// kernel. The baseline is a thread that copies the same bytes with memcpy,
+// paced the same way; the two take turns in one loop, so both see the same
+// machine. Also: the worker's CPU use with a runtime whose capture returns
+// at once with nothing, which must not turn the loop into a spin.
+#include <dirent.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cmath>
 #include <cstdint>
+#include <cstdlib>
 #include <cstring>
-#include <memory>
-#include <mutex>
+#include <ctime>
+#include <fstream>
+#include <set>
+#include <sstream>
+#include <stdexcept>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "BenchFigures.h"
-#include "preview/NdiRecords.h"
-#include "preview/VideoFrame.h"
+#include "preview/NdiReceiver.h"
+#include "testing/ndi_runtime_sim/NdiSimControl.h"
 
 namespace {
 
-constexpr std::int32_t kRowPadding = 256;  // bytes past each row in the runtime's buffer
+using Clock = std::chrono::steady_clock;
+constexpr auto kFramePeriod = std::chrono::microseconds(16667);  // 60 frames a second
+constexpr int kRounds = 3;
+constexpr int kFramesPerTurn = 60;
+constexpr int kWarmUpFrames = 20;
 
-// A captured BGRA picture as the runtime hands it over, rows padded.
-struct CapturedPicture {
-  std::vector<std::uint8_t> bytes;
-  NdiVideoFrameRecord record{};
+// --- One thread's use of the machine, as the kernel counts it ---------------------
 
-  CapturedPicture(std::int32_t width, std::int32_t height) {
-    record.xres = width;
-    record.yres = height;
-    record.fourCC = kNdiFourCCBgra;
-    record.lineStride = width * 4 + kRowPadding;
-    bytes.resize(static_cast<std::size_t>(record.lineStride) * height);
-    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 13);
-    record.data = bytes.data();
+pid_t CurrentThreadId() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+
+std::set<pid_t> ThreadIds() {
+  std::set<pid_t> ids;
+  if (DIR* tasks = opendir("/proc/self/task")) {
+    while (const dirent* entry = readdir(tasks)) {
+      if (entry->d_name[0] != '.') ids.insert(static_cast<pid_t>(std::atoi(entry->d_name)));
+    }
+    closedir(tasks);
   }
-  std::size_t PackedBytes() const { return std::size_t(record.xres) * std::size_t(record.yres) * 4; }
+  return ids;
+}
+
+struct ThreadUsage {
+  double cpuSeconds = 0.0;
+  std::int64_t pageFaults = 0;  // minor and major
 };
 
-std::int64_t NowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
+// Any thread of this process: its CPU-time clock is derived from its id the
+// way pthread_getcpuclockid derives it.
+ThreadUsage ReadThreadUsage(pid_t tid) {
+  ThreadUsage usage;
+  const clockid_t clock = static_cast<clockid_t>((~static_cast<unsigned>(tid) << 3) | 6u);
+  timespec cpu{};
+  if (clock_gettime(clock, &cpu) != 0) throw std::runtime_error("no CPU clock for the thread");
+  usage.cpuSeconds = static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) * 1e-9;
+
+  std::ifstream statFile("/proc/self/task/" + std::to_string(tid) + "/stat");
+  std::string stat;
+  std::getline(statFile, stat);
+  // After the command name: state, ppid, pgrp, session, tty, tpgid, flags,
+  // minflt, cminflt, majflt.
+  std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+  std::string field[10];
+  for (std::string& f : field) fields >> f;
+  usage.pageFaults = std::atoll(field[7].c_str()) + std::atoll(field[9].c_str());
+  return usage;
 }
 
-void BM_FrameIntake(benchmark::State& state) {
-  CapturedPicture picture(static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(1)));
-  std::mutex mutex;
-  std::shared_ptr<VideoFrame> published;
-  for (auto _ : state) {
-    std::shared_ptr<VideoFrame> frame = MakeVideoFrame(picture.record, NowNs());
-    {
-      std::lock_guard<std::mutex> lock(mutex);
-      published.swap(frame);
+// --- The runtime's side ---------------------------------------------------------
+
+// A captured BGRA picture in the runtime's own buffer, each row followed by
+// `padding` bytes (senders' BGRA rows normally have none). The simulated
+// runtime lends it as it is, so it copies nothing of its own.
+struct RuntimePicture {
+  std::vector<std::uint8_t> bytes;
+  NdiSimFrame frame{};
+
+  RuntimePicture(std::int32_t width, std::int32_t height, std::int32_t padding) {
+    const std::int32_t stride = width * 4 + padding;
+    bytes.resize(static_cast<std::size_t>(stride) * static_cast<std::size_t>(height));
+    for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 13);
+    frame = {width, height, kNdiFourCCBgra, stride, 0.0f, bytes.data(), bytes.size()};
+  }
+  std::size_t PackedBytes() const { return std::size_t(frame.width) * std::size_t(frame.height) * 4; }
+};
+
+// A receiver running against the simulated runtime, and its worker's id.
+class RunningReceiver {
+ public:
+  explicit RunningReceiver(bool withSource) {
+    setenv("NDI_RUNTIME_DIR_V6", NDISIM_RUNTIME_DIR, 1);
+    unsetenv("NDI_RUNTIME_DIR_V5");
+    unsetenv("ProgramFiles");
+    NdiSim_Reset();
+    const NdiSimSource source{"KESTRIN - Viewport (Bench)", "127.0.0.1:5961"};
+    NdiSim_SetSources(&source, withSource ? 1 : 0);
+  }
+  ~RunningReceiver() { receiver.Stop(); }
+
+  void Start() {
+    const std::set<pid_t> before = ThreadIds();
+    if (!receiver.Start()) throw std::runtime_error("the receiver did not start");
+    for (pid_t id : ThreadIds()) {
+      if (!before.count(id)) worker = id;
     }
-    frame.reset();  // the replaced frame, freed outside the lock as the worker does
+    if (worker == 0) throw std::runtime_error("the worker thread was not found");
   }
-  benchmark::DoNotOptimize(published);
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * picture.PackedBytes()));
-}
-
-void BM_Memcpy(benchmark::State& state) {
-  CapturedPicture picture(static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(1)));
-  std::vector<std::uint8_t> target(picture.PackedBytes(), 1);
-  for (auto _ : state) {
-    std::memcpy(target.data(), picture.bytes.data(), target.size());
-    benchmark::ClobberMemory();
+  void WaitUntilReceiving() {
+    benchfig::WaitFor([&] { return receiver.GetSnapshot().status.rfind("Receiving: ", 0) == 0; }, "a connection");
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * picture.PackedBytes()));
-}
 
-// Where the intake's time goes: the same row copy into a fresh buffer that
-// is not zero-filled first (the frame's vector is value-initialised by its
-// resize before the rows are copied over it).
-void BM_RowCopyIntoFreshBuffer(benchmark::State& state) {
-  CapturedPicture picture(static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(1)));
-  const std::size_t rowBytes = std::size_t(picture.record.xres) * 4;
-  for (auto _ : state) {
-    std::unique_ptr<std::uint8_t[]> target(new std::uint8_t[picture.PackedBytes()]);
-    for (std::int32_t y = 0; y < picture.record.yres; ++y) {
-      std::memcpy(target.get() + y * rowBytes, picture.record.data + std::size_t(y) * picture.record.lineStride,
-                  rowBytes);
+  NdiReceiver receiver;
+  pid_t worker = 0;
+};
+
+struct Turn {
+  double cpuSeconds = 0.0;
+  std::int64_t pageFaults = 0;
+  int frames = 0;
+};
+
+// The runtime offers the picture every frame period; while the worker still
+// holds the last one it is skipped, as a runtime drops frames nobody takes.
+Turn StreamToWorker(RunningReceiver& running, const RuntimePicture& picture, int periods) {
+  const int handedBackBefore = NdiSim_VideoHandedBack();
+  int queued = handedBackBefore;
+  const ThreadUsage before = ReadThreadUsage(running.worker);
+  auto next = Clock::now();
+  for (int i = 0; i < periods; ++i) {
+    if (NdiSim_VideoHandedBack() == queued) {
+      NdiSim_QueueLentVideo(&picture.frame);
+      ++queued;
     }
-    benchmark::DoNotOptimize(target.get());
-    benchmark::ClobberMemory();
+    next += kFramePeriod;
+    std::this_thread::sleep_until(next);
   }
-  state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * picture.PackedBytes()));
+  benchfig::WaitFor([&] { return NdiSim_VideoHandedBack() == queued; }, "the last frame");
+  const ThreadUsage after = ReadThreadUsage(running.worker);
+  return {after.cpuSeconds - before.cpuSeconds, after.pageFaults - before.pageFaults,
+          queued - handedBackBefore};
 }
 
-BENCHMARK(BM_FrameIntake)->Args({1920, 1080})->Args({3840, 2160})->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_RowCopyIntoFreshBuffer)->Args({1920, 1080})->Args({3840, 2160})->UseRealTime()->Unit(benchmark::kMillisecond);
-BENCHMARK(BM_Memcpy)->Args({1920, 1080})->Args({3840, 2160})->UseRealTime()->Unit(benchmark::kMillisecond);
+// The baseline: the same bytes copied by one memcpy into storage that exists
+// already, once per frame period, by a thread that sleeps in between. The
+// targets alternate as the worker's do: it never writes into the frame it
+// published last.
+using Targets = std::vector<std::vector<std::uint8_t>>;
+Turn CopyPaced(const RuntimePicture& picture, Targets& targets, int periods) {
+  Turn turn;
+  std::thread copier([&] {
+    const pid_t self = CurrentThreadId();
+    const ThreadUsage before = ReadThreadUsage(self);
+    auto next = Clock::now();
+    for (int i = 0; i < periods; ++i) {
+      std::vector<std::uint8_t>& target = targets[static_cast<std::size_t>(i) % targets.size()];
+      std::memcpy(target.data(), picture.bytes.data(), target.size());
+      benchmark::ClobberMemory();
+      next += kFramePeriod;
+      std::this_thread::sleep_until(next);
+    }
+    const ThreadUsage after = ReadThreadUsage(self);
+    turn = {after.cpuSeconds - before.cpuSeconds, after.pageFaults - before.pageFaults, periods};
+  });
+  copier.join();
+  return turn;
+}
+
+void BM_Intake(benchmark::State& state) {
+  const RuntimePicture picture(static_cast<std::int32_t>(state.range(0)),
+                               static_cast<std::int32_t>(state.range(1)),
+                               static_cast<std::int32_t>(state.range(2)));
+  Targets targets(2, std::vector<std::uint8_t>(picture.PackedBytes(), 1));
+  RunningReceiver running(true);
+  running.Start();
+  running.WaitUntilReceiving();
+  StreamToWorker(running, picture, kWarmUpFrames);  // the worker's storage exists from here on
+
+  for (auto _ : state) {
+    Turn intake, copy;
+    for (int round = 0; round < kRounds; ++round) {
+      const Turn i = StreamToWorker(running, picture, kFramesPerTurn);
+      const Turn c = CopyPaced(picture, targets, kFramesPerTurn);
+      intake.cpuSeconds += i.cpuSeconds;
+      intake.pageFaults += i.pageFaults;
+      intake.frames += i.frames;
+      copy.cpuSeconds += c.cpuSeconds;
+      copy.frames += c.frames;
+    }
+    const double intakeMs = intake.cpuSeconds * 1000.0 / intake.frames;
+    const double copyMs = copy.cpuSeconds * 1000.0 / copy.frames;
+    state.counters["worker_cpu_ms_per_frame"] = intakeMs;
+    state.counters["memcpy_cpu_ms_per_frame"] = copyMs;
+    state.counters["ratio"] = intakeMs / copyMs;
+    state.counters["page_faults_per_frame"] = static_cast<double>(intake.pageFaults) / intake.frames;
+    state.counters["frames_taken_share"] = static_cast<double>(intake.frames) / (kRounds * kFramesPerTurn);
+  }
+}
+
+// Nothing connected, and every capture comes back at once with nothing.
+void BM_WorkerWithInstantCapture(benchmark::State& state) {
+  RunningReceiver running(false);
+  NdiSim_SetCapturesReturnAtOnce(1);
+  running.Start();
+  benchfig::WaitFor([] { return NdiSim_CaptureCount() >= 2; }, "the worker's captures");
+  for (auto _ : state) {
+    const ThreadUsage before = ReadThreadUsage(running.worker);
+    const auto start = Clock::now();
+    std::this_thread::sleep_for(std::chrono::seconds(2));
+    const ThreadUsage after = ReadThreadUsage(running.worker);
+    const double wall = std::chrono::duration<double>(Clock::now() - start).count();
+    state.counters["core_percent"] = 100.0 * (after.cpuSeconds - before.cpuSeconds) / wall;
+  }
+}
+
+BENCHMARK(BM_Intake)
+    ->Args({1920, 1080, 0})
+    ->Args({3840, 2160, 0})
+    ->Args({7680, 4320, 0})
+    ->Args({3840, 2160, 256})
+    ->Iterations(1)
+    ->Unit(benchmark::kSecond);
+BENCHMARK(BM_WorkerWithInstantCapture)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  using benchfig::Ratio;
+  using benchfig::Counter;
+  using benchfig::Results;
+  auto intake = [](const char* size, const char* counter) {
+    const std::string name = std::string("BM_Intake/") + size + "/iterations:1";
+    return [name, counter](const Results& r) { return Counter(r, name, counter); };
+  };
   return benchfig::RunAndReport(argc, argv, {
-      {"frame intake 1920x1080 / memcpy", "x", 1.25,
-       [](const benchfig::Results& r) {
-         return Ratio(r, "BM_FrameIntake/1920/1080/real_time", "BM_Memcpy/1920/1080/real_time");
-       }},
-      {"frame intake 3840x2160 / memcpy", "x", 1.25,
-       [](const benchfig::Results& r) {
-         return Ratio(r, "BM_FrameIntake/3840/2160/real_time", "BM_Memcpy/3840/2160/real_time");
-       }},
-      {"row copy into a fresh buffer not zero-filled first, 3840x2160 / memcpy", "x", NAN,
-       [](const benchfig::Results& r) {
-         return Ratio(r, "BM_RowCopyIntoFreshBuffer/3840/2160/real_time", "BM_Memcpy/3840/2160/real_time");
-       }},
+      {"intake 1920x1080 at 60 fps, worker CPU / paced memcpy", "x", NAN, intake("1920/1080/0", "ratio")},
+      {"intake 3840x2160 at 60 fps, worker CPU / paced memcpy", "x", 1.15, intake("3840/2160/0", "ratio")},
+      {"intake 7680x4320 at 60 fps, worker CPU / paced memcpy", "x", 1.25, intake("7680/4320/0", "ratio")},
+      {"intake 3840x2160 with 256 bytes after each row, worker CPU / paced memcpy", "x", NAN,
+       intake("3840/2160/256", "ratio")},
+      {"intake 1920x1080, worker page faults per frame", "faults", 0.999, intake("1920/1080/0", "page_faults_per_frame")},
+      {"intake 3840x2160, worker page faults per frame", "faults", 0.999, intake("3840/2160/0", "page_faults_per_frame")},
+      {"intake 7680x4320, worker page faults per frame", "faults", 0.999, intake("7680/4320/0", "page_faults_per_frame")},
+      {"intake 7680x4320, share of the 60 frames a second taken", "", NAN, intake("7680/4320/0", "frames_taken_share")},
+      {"worker CPU, capture returning at once with nothing", "% of a core", 2.0,
+       [](const Results& r) { return Counter(r, "BM_WorkerWithInstantCapture/iterations:1", "core_percent"); }},
   });
 }

@@ -22,6 +22,7 @@
 #include "FuzzSupport.h"
 #include "preview/NdiReceiver.h"
 #include "testing/ndi_runtime_sim/NdiSimControl.h"
+#include "testing/ndi_runtime_sim/SimHelpers.h"
 
 namespace {
 
@@ -59,7 +60,7 @@ void SetSources(FuzzedDataProvider& input) {
     const char* url = nullUrl ? nullptr : texts.back().c_str();
     sources.push_back({name, url});
   }
-  NdiSim_SetSources(sources.data(), count);
+  ndisim::SetSources(sources);
 }
 
 std::string PickRequest(FuzzedDataProvider& input) {
@@ -265,12 +266,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FUZZ_CHECK(!receiver->GetSnapshot().frame, "Stop kept a frame");
   receiver.reset();
 
-  FUZZ_CHECK(NdiSim_VideoHandedOut() == NdiSim_VideoHandedBack(), "a captured record was kept");
-  FUZZ_CHECK(NdiSim_LiveFinders() == 0 && NdiSim_LiveReceivers() == 0, "a runtime handle was kept");
-  FUZZ_CHECK(NdiSim_LoadCount() == NdiSim_UnloadCount(), "the runtime library stayed loaded");
-  if (NdiSim_MisuseCount() > 0) {
-    std::fprintf(stderr, "runtime misuse: %s\n", NdiSim_Misuse(0));
-    std::abort();
-  }
+  const std::vector<std::string> problems = ndisim::TeardownProblems();
+  FUZZ_CHECK(problems.empty(), problems.front().c_str());
   return 0;
 }

@@ -21,9 +21,8 @@
 #include "testing/gl_context/GlContext.h"
 #include "testing/plugin_host/PluginHost.h"
 
-#ifdef FUZZ_TEST_PLUGIN_PATH
+#include "testing/ndi_runtime_sim/NdiSimControl.h"
 #include "tests/host/TestProbe.h"
-#endif
 
 namespace {
 
@@ -50,6 +49,8 @@ void TearDown() {
     target.instances.clear();
     target.library.reset();
   }
+  const std::string errors = g_world->context->TakeErrors();
+  FUZZ_CHECK(errors.empty(), errors.c_str());
   delete g_world;
   g_world = nullptr;
 }
@@ -246,21 +247,20 @@ void Call(const testhost::PluginLibrary& library, FFGLInstanceHandle instance,
 }  // namespace
 
 extern "C" int LLVMFuzzerInitialize(int*, char***) {
-#ifdef FUZZ_NDI_RUNTIME_DIR
-  setenv("NDI_RUNTIME_DIR_V6", FUZZ_NDI_RUNTIME_DIR, 1);
+  setenv("NDI_RUNTIME_DIR_V6", NDISIM_RUNTIME_DIR, 1);
   unsetenv("NDI_RUNTIME_DIR_V5");
   unsetenv("ProgramFiles");
-#endif
+  // The preview's workers use the simulated runtime's state library. A call
+  // here makes it a load-time dependency, so its statics are built before
+  // TearDown is registered and destroyed only after TearDown has joined the
+  // workers; loaded first by a worker, they would be destroyed under it.
+  NdiSim_Reset();
   g_world = new World;
   std::string error;
   g_world->context = testgl::CreateCurrentContextWithGlew(error);
   FUZZ_CHECK(g_world->context != nullptr, error.c_str());
-#ifdef FUZZ_TEST_PLUGIN_PATH
   AddTarget(FUZZ_TEST_PLUGIN_PATH, true);
-#endif
-#ifdef FUZZ_PREVIEW_PLUGIN_PATH
   AddTarget(FUZZ_PREVIEW_PLUGIN_PATH, false);
-#endif
   std::atexit(TearDown);
   return 0;
 }
@@ -269,7 +269,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   FuzzedDataProvider input(data, size);
   Target& target = g_world->targets[input.ConsumeIntegralInRange<std::size_t>(
       0, g_world->targets.size() - 1)];
-#ifdef FUZZ_TEST_PLUGIN_PATH
   if (target.isTestPlugin) {
     // The test plugin fails or throws where it is told to.
     probe::Switches& switches = probe::GetSwitches();
@@ -285,7 +284,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
            "SetBeatInfo", "SetHostInfo", "SetSampleRate", "Resize", "GetShortName"});
     }
   }
-#endif
 
   Texts texts;  // the library copies what it keeps; these live for the input
   const int calls = input.ConsumeIntegralInRange(1, 48);
@@ -299,8 +297,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Call(*target.library, instance, input, texts);
   }
 
-#ifdef FUZZ_TEST_PLUGIN_PATH
   if (target.isTestPlugin) probe::Reset();
-#endif
   return 0;
 }

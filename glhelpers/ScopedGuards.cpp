@@ -109,4 +109,26 @@ void ScopedVertexArrayBinding::EndScope() {
   bound_ = false;
 }
 
+ScopedPixelUnpackState::ScopedPixelUnpackState() {
+  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment_);
+  glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength_);
+  glGetIntegerv(GL_UNPACK_SKIP_ROWS, &skipRows_);
+  glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &skipPixels_);
+  glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer_);
+
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
+}
+
+ScopedPixelUnpackState::~ScopedPixelUnpackState() {
+  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment_);
+  glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength_);
+  glPixelStorei(GL_UNPACK_SKIP_ROWS, skipRows_);
+  glPixelStorei(GL_UNPACK_SKIP_PIXELS, skipPixels_);
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer_));
+}
+
 }  // namespace ffglex

@@ -137,4 +137,21 @@ class ScopedVertexArrayBinding {
   bool bound_;
 };
 
+// Makes the pixel-unpack state read tightly packed rows from client memory:
+// no unpack buffer, alignment 1, row length and skips 0. Unlike the bindings
+// above it puts back exactly what it found, because the host's own uploads
+// depend on this state. It saves alignment, row length, skip rows, skip
+// pixels and the unpack buffer, and restores them in that same order when
+// it is destroyed.
+class ScopedPixelUnpackState {
+ public:
+  ScopedPixelUnpackState();
+  ~ScopedPixelUnpackState();
+  ScopedPixelUnpackState(const ScopedPixelUnpackState&) = delete;
+  ScopedPixelUnpackState& operator=(const ScopedPixelUnpackState&) = delete;
+
+ private:
+  GLint alignment_ = 0, rowLength_ = 0, skipRows_ = 0, skipPixels_ = 0, unpackBuffer_ = 0;
+};
+
 }  // namespace ffglex

@@ -103,7 +103,9 @@ void ShaderProgram::AddFeedbackVarying(const std::string& name) {
 }
 
 GLint ShaderProgram::UniformLocation(const char* name) {
-  if (name == nullptr) return -1;
+  // Without a program GL would only raise GL_INVALID_VALUE in the host's
+  // context; nothing is cached, so the next link starts clean.
+  if (name == nullptr || program_ == 0) return -1;
   const auto found = uniformCache_.find(name);
   if (found != uniformCache_.end()) return found->second;
   const GLint location = glGetUniformLocation(program_, name);

@@ -45,7 +45,8 @@ class ShaderProgram {
   void AddFeedbackVarying(const std::string& name);
 
   // The location of a uniform, asked from GL once per name and link; -1
-  // (cached too) when the name is not an active uniform.
+  // (cached too) when the name is not an active uniform, and -1 without a
+  // GL call while there is no program.
   GLint UniformLocation(const char* name);
 
   // Set a uniform of this program; the caller has it in use

@@ -12,6 +12,9 @@ namespace ffglex {
 void DebugLog(const std::string& text) {
   platform::WriteDebuggerOutput(text.c_str());
   platform::WriteDebuggerOutput("\n");
+  // A write while standard output was closed leaves the stream failed; without
+  // clearing that, every later line would be dropped even once it is open again.
+  std::cout.clear();
   std::cout.write(text.data(), static_cast<std::streamsize>(text.size()));
   std::cout << std::endl;
 }
@@ -112,7 +115,10 @@ float RandomFloat(float min, float max) {
   // rand's range is 0 to 32767 on Windows but far wider elsewhere; taking
   // the low 15 bits keeps the result within [min, max] everywhere.
   const int r = std::rand() % 32768;
-  return static_cast<float>(r) / (32767.0f / (max - min)) + min;
+  const float value = static_cast<float>(r) / (32767.0f / (max - min)) + min;
+  // The division and the addition each round, so r = 32767 can land one
+  // float step beyond max (for example 3.30000019 for -3 to 3.3).
+  return std::fmin(std::fmax(value, std::fmin(min, max)), std::fmax(min, max));
 }
 
 }  // namespace ffglex

@@ -45,7 +45,6 @@ class CFFGLPlugin : public CFFGLPluginManager {
   // Written by the dispatcher and the instantiation only.
   bool IsConnected() const { return connected_; }
   void SetConnected(bool connected) { connected_ = connected; }
-  CFFGLPlugin* GetSelf() const { return self_; }
   void SetSelf(CFFGLPlugin* self) { self_ = self; }
 
   const ViewportRecord& GetViewport() const { return viewport; }

@@ -50,8 +50,10 @@ using SetLogCallbackFunction = void (*)(HostLogFunction callback);
 constexpr uint32_t FF_SUCCESS = 0;
 constexpr uint32_t FF_FAIL = 0xFFFFFFFFu;
 
-// Plugin type.
+// Plugin types.
+constexpr uint32_t FF_EFFECT = 0;
 constexpr uint32_t FF_SOURCE = 1;
+constexpr uint32_t FF_MIXER = 2;
 
 // Function codes. Codes 1, 3, 11, 12, 14 and 24 to 30 are not handled.
 constexpr uint32_t FF_GET_INFO = 0;
@@ -95,29 +97,6 @@ constexpr uint32_t FF_ENABLE_PLUGIN_CAP = 49;
 constexpr uint32_t FF_GET_PARAMETER_GROUP = 50;
 constexpr uint32_t FF_GET_PARAMETER_DISPLAY_NAME = 51;
 constexpr uint32_t FF_FUNCTION_CODE_COUNT = 52;
-
-// The name of a function code, or null for an unhandled or unknown code.
-inline const char* FFGLFunctionCodeName(uint32_t code) {
-  static const char* const names[FF_FUNCTION_CODE_COUNT] = {
-      "FF_GET_INFO", nullptr, "FF_DEINITIALISE", nullptr,
-      "FF_GET_NUM_PARAMETERS", "FF_GET_PARAMETER_NAME", "FF_GET_PARAMETER_DEFAULT",
-      "FF_GET_PARAMETER_DISPLAY", "FF_SET_PARAMETER", "FF_GET_PARAMETER",
-      "FF_GET_PLUGIN_CAPS", nullptr, nullptr, "FF_GET_EXTENDED_INFO", nullptr,
-      "FF_GET_PARAMETER_TYPE", "FF_GET_INPUT_STATUS", "FF_PROCESS_OPENGL",
-      "FF_INSTANTIATE_GL", "FF_DEINSTANTIATE_GL", "FF_SET_TIME", "FF_CONNECT",
-      "FF_DISCONNECT", "FF_RESIZE", nullptr, nullptr, nullptr, nullptr, nullptr,
-      nullptr, nullptr, "FF_GET_NUM_PARAMETER_ELEMENTS", "FF_GET_PARAMETER_USAGE",
-      "FF_GET_PLUGIN_SHORT_NAME", "FF_INITIALISE", "FF_GET_PARAMETER_ELEMENT_NAME",
-      "FF_GET_PARAMETER_ELEMENT_VALUE", "FF_SET_PARAMETER_ELEMENT_VALUE",
-      "FF_SET_BEAT_INFO", "FF_SET_HOST_INFO", "FF_SET_SAMPLE_RATE",
-      "FF_GET_PARAMETER_RANGE", "FF_GET_THUMBNAIL",
-      "FF_GET_NUM_FILE_PARAMETER_EXTENSIONS", "FF_GET_FILE_PARAMETER_EXTENSION",
-      "FF_GET_PARAMETER_VISIBILITY", "FF_GET_PARAMETER_EVENTS",
-      "FF_GET_NUM_ELEMENT_SEPARATORS", "FF_GET_SEPARATOR_ELEMENT_INDEX",
-      "FF_ENABLE_PLUGIN_CAP", "FF_GET_PARAMETER_GROUP", "FF_GET_PARAMETER_DISPLAY_NAME",
-  };
-  return code < FF_FUNCTION_CODE_COUNT ? names[code] : nullptr;
-}
 
 // Parameter types. 100 and 14 carry text; every other type a float.
 constexpr uint32_t FF_TYPE_BOOLEAN = 0;

@@ -2,6 +2,7 @@
 #include "host/PlugMain.h"
 
 #include <algorithm>
+#include <array>
 #include <cstring>
 #include <string>
 
@@ -235,9 +236,11 @@ FFGLValue GetThumbnail(FFGLValue input, CFFGLPlugin*) {
   }
   record->width = g_thumbnail->GetWidth();
   record->height = g_thumbnail->GetHeight();
-  if (record->rgbaPixelBuffer)
-    std::memcpy(record->rgbaPixelBuffer, g_thumbnail->GetPixels(),
-                std::size_t{record->width} * record->height * sizeof(ThumbnailPixel));
+  // Only the pixels the thumbnail holds: an owned vector sized in 32 bits is
+  // shorter than width x height once that product reaches 2^32.
+  const auto held = static_cast<std::size_t>(g_thumbnail->GetPixelCount());
+  if (record->rgbaPixelBuffer && held != 0)
+    std::memcpy(record->rgbaPixelBuffer, g_thumbnail->GetPixels(), held * sizeof(ThumbnailPixel));
   return kSuccess;
 }
 
@@ -307,72 +310,80 @@ FFGLValue GetParameterDisplayName(FFGLValue input, CFFGLPlugin* instance) {
 }
 
 // ---------------------------------------------------------------------------
-// The table: a null handler answers FF_FAIL at once.
+// The table. Each row names the code it answers; a code without a row
+// answers FF_FAIL at once.
 
 using Handler = FFGLValue (*)(FFGLValue input, CFFGLPlugin* instance);
 
 struct Entry {
+  uint32_t code;
   Handler handler;
   bool needsInstance;    // null instance: FF_FAIL, nothing is called
   bool answersPointer;   // an exception inside answers null rather than FF_FAIL
 };
 
-constexpr Entry kNone{nullptr, false, false};
-
-const Entry kTable[FF_FUNCTION_CODE_COUNT] = {
-    /* 0 */ {GetInfo, false, true},
-    /* 1 */ kNone,
-    /* 2 */ {DoDeInitialise, false, false},
-    /* 3 */ kNone,
-    /* 4 */ {GetNumParameters, false, false},
-    /* 5 */ {GetParameterName, false, true},
-    /* 6 */ {GetParameterDefault, false, false},
-    /* 7 */ {GetParameterDisplay, true, true},
-    /* 8 */ {SetParameter, true, false},
-    /* 9 */ {GetParameter, true, false},
-    /* 10 */ {DoGetPluginCaps, false, false},
-    /* 11 */ kNone,
-    /* 12 */ kNone,
-    /* 13 */ {GetExtendedInfo, false, true},
-    /* 14 */ kNone,
-    /* 15 */ {GetParameterType, false, false},
-    /* 16 */ {GetInputStatus, true, false},
-    /* 17 */ {ProcessOpenGL, true, false},
-    /* 18 */ {DoInstantiateGL, false, false},
-    /* 19 */ {DoDeInstantiateGL, true, false},
-    /* 20 */ {SetTime, true, false},
-    /* 21 */ {Connect, true, false},
-    /* 22 */ {Disconnect, true, false},
-    /* 23 */ {Resize, true, false},
-    /* 24 */ kNone,
-    /* 25 */ kNone,
-    /* 26 */ kNone,
-    /* 27 */ kNone,
-    /* 28 */ kNone,
-    /* 29 */ kNone,
-    /* 30 */ kNone,
-    /* 31 */ {GetNumParameterElements, false, false},
-    /* 32 */ {GetParameterUsage, false, false},
-    /* 33 */ {GetPluginShortName, false, true},
-    /* 34 */ {DoInitialise, false, false},
-    /* 35 */ {GetParameterElementName, false, true},
-    /* 36 */ {GetParameterElementValue, false, false},
-    /* 37 */ {SetParameterElementValue, true, false},
-    /* 38 */ {SetBeatInfo, true, false},
-    /* 39 */ {SetHostInfo, true, false},
-    /* 40 */ {SetSampleRate, true, false},
-    /* 41 */ {GetParameterRange, false, false},
-    /* 42 */ {GetThumbnail, false, false},
-    /* 43 */ {GetNumFileParameterExtensions, false, false},
-    /* 44 */ {GetFileParameterExtension, false, true},
-    /* 45 */ {GetParameterVisibility, false, false},
-    /* 46 */ {GetParameterEvents, true, false},
-    /* 47 */ {GetNumElementSeparators, false, false},
-    /* 48 */ {GetSeparatorElementIndex, false, false},
-    /* 49 */ {EnablePluginCap, true, false},
-    /* 50 */ {GetParameterGroup, false, false},
-    /* 51 */ {GetParameterDisplayName, true, false},
+constexpr Entry kHandledCodes[] = {
+    {FF_GET_INFO, GetInfo, false, true},
+    {FF_DEINITIALISE, DoDeInitialise, false, false},
+    {FF_GET_NUM_PARAMETERS, GetNumParameters, false, false},
+    {FF_GET_PARAMETER_NAME, GetParameterName, false, true},
+    {FF_GET_PARAMETER_DEFAULT, GetParameterDefault, false, false},
+    {FF_GET_PARAMETER_DISPLAY, GetParameterDisplay, true, true},
+    {FF_SET_PARAMETER, SetParameter, true, false},
+    {FF_GET_PARAMETER, GetParameter, true, false},
+    {FF_GET_PLUGIN_CAPS, DoGetPluginCaps, false, false},
+    {FF_GET_EXTENDED_INFO, GetExtendedInfo, false, true},
+    {FF_GET_PARAMETER_TYPE, GetParameterType, false, false},
+    {FF_GET_INPUT_STATUS, GetInputStatus, true, false},
+    {FF_PROCESS_OPENGL, ProcessOpenGL, true, false},
+    {FF_INSTANTIATE_GL, DoInstantiateGL, false, false},
+    {FF_DEINSTANTIATE_GL, DoDeInstantiateGL, true, false},
+    {FF_SET_TIME, SetTime, true, false},
+    {FF_CONNECT, Connect, true, false},
+    {FF_DISCONNECT, Disconnect, true, false},
+    {FF_RESIZE, Resize, true, false},
+    {FF_GET_NUM_PARAMETER_ELEMENTS, GetNumParameterElements, false, false},
+    {FF_GET_PARAMETER_USAGE, GetParameterUsage, false, false},
+    {FF_GET_PLUGIN_SHORT_NAME, GetPluginShortName, false, true},
+    {FF_INITIALISE, DoInitialise, false, false},
+    {FF_GET_PARAMETER_ELEMENT_NAME, GetParameterElementName, false, true},
+    {FF_GET_PARAMETER_ELEMENT_VALUE, GetParameterElementValue, false, false},
+    {FF_SET_PARAMETER_ELEMENT_VALUE, SetParameterElementValue, true, false},
+    {FF_SET_BEAT_INFO, SetBeatInfo, true, false},
+    {FF_SET_HOST_INFO, SetHostInfo, true, false},
+    {FF_SET_SAMPLE_RATE, SetSampleRate, true, false},
+    {FF_GET_PARAMETER_RANGE, GetParameterRange, false, false},
+    {FF_GET_THUMBNAIL, GetThumbnail, false, false},
+    {FF_GET_NUM_FILE_PARAMETER_EXTENSIONS, GetNumFileParameterExtensions, false, false},
+    {FF_GET_FILE_PARAMETER_EXTENSION, GetFileParameterExtension, false, true},
+    {FF_GET_PARAMETER_VISIBILITY, GetParameterVisibility, false, false},
+    {FF_GET_PARAMETER_EVENTS, GetParameterEvents, true, false},
+    {FF_GET_NUM_ELEMENT_SEPARATORS, GetNumElementSeparators, false, false},
+    {FF_GET_SEPARATOR_ELEMENT_INDEX, GetSeparatorElementIndex, false, false},
+    {FF_ENABLE_PLUGIN_CAP, EnablePluginCap, true, false},
+    {FF_GET_PARAMETER_GROUP, GetParameterGroup, false, false},
+    {FF_GET_PARAMETER_DISPLAY_NAME, GetParameterDisplayName, true, false},
 };
+
+// Rows in rising code order, each code once and in range.
+constexpr bool RowsAreInCodeOrder() {
+  uint32_t next = 0;
+  for (const Entry& entry : kHandledCodes) {
+    if (entry.code < next || entry.code >= FF_FUNCTION_CODE_COUNT) return false;
+    next = entry.code + 1;
+  }
+  return true;
+}
+static_assert(RowsAreInCodeOrder(), "every handled code has one row, in rising order");
+
+// Indexed by code, so plugMain finds its row in one step.
+constexpr std::array<Entry, FF_FUNCTION_CODE_COUNT> IndexByCode() {
+  std::array<Entry, FF_FUNCTION_CODE_COUNT> table{};
+  for (const Entry& entry : kHandledCodes) table[entry.code] = entry;
+  return table;
+}
+
+constexpr std::array<Entry, FF_FUNCTION_CODE_COUNT> kTable = IndexByCode();
 
 }  // namespace
 

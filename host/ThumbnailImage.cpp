@@ -17,6 +17,11 @@ ThumbnailImage::ThumbnailImage(uint32_t width, uint32_t height,
   g_thumbnail = this;
 }
 
+uint64_t ThumbnailImage::GetPixelCount() const {
+  if (pixels_ == ownedPixels_.data()) return ownedPixels_.size();
+  return uint64_t{width_} * height_;
+}
+
 ThumbnailImage::~ThumbnailImage() {
   if (g_thumbnail == this) g_thumbnail = nullptr;
 }

@@ -34,6 +34,10 @@ class ThumbnailImage {
   uint32_t GetWidth() const { return width_; }
   uint32_t GetHeight() const { return height_; }
   const void* GetPixels() const { return pixels_; }
+  // How many pixels GetPixels() holds: width x height for the caller's
+  // pixels, the vector's size for owned ones. The two differ when width x
+  // height does not fit in 32 bits.
+  uint64_t GetPixelCount() const;
 
  private:
   uint32_t width_;

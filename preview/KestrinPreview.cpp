@@ -3,7 +3,6 @@
 #include <GL/glew.h>
 
 #include <algorithm>
-#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <new>
@@ -17,13 +16,6 @@ constexpr uint32_t kProjectorCount = 64;
 // A frame older than this is no longer shown as live.
 constexpr int64_t kStaleAfterNs = 2000000000;
 
-// The clock the receiver stamps its frames with.
-int64_t SteadyNowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
 bool IsOn(float booleanValue) { return booleanValue >= 0.5f; }
 
 struct FramingScale {
@@ -33,12 +25,12 @@ struct FramingScale {
 
 // Fit scales the axis along which the frame is relatively longer past the
 // unit square (bars on the other axis); Fill shrinks the other one (crop).
-FramingScale ComputeFramingScale(float framing, const VideoFrame* frame, GLint width,
+FramingScale ComputeFramingScale(float framing, bool hasFrame, float frameAspect, GLint width,
                                  GLint height) {
   FramingScale scale;
-  if (!frame || width <= 0 || height <= 0 || framing >= 1.5f) return scale;  // Stretch
+  if (!hasFrame || width <= 0 || height <= 0 || framing >= 1.5f) return scale;  // Stretch
   const float viewportAspect = static_cast<float>(width) / static_cast<float>(height);
-  const float r = frame->aspect / viewportAspect;
+  const float r = frameAspect / viewportAspect;
   if (framing < 0.5f) {  // Fit
     if (r > 1.0f) {
       scale.y = r;
@@ -123,7 +115,8 @@ uint32_t KestrinPreview::InitGL(const ViewportRecord* viewportRecord) {
 
 uint32_t KestrinPreview::DeInitGL() {
   receiver.Stop();
-  displayedFrame.reset();
+  snapshot.frame.reset();
+  displayed.Reset();
   textureWidth = 0;
   textureHeight = 0;
   if (textureId != 0) glDeleteTextures(1, &textureId);
@@ -155,7 +148,7 @@ uint32_t KestrinPreview::SetFloatParameter(uint32_t id, float value) {
       }
       sourceValue = value;
       UpdateRequestedSource();
-      displayedFrame.reset();  // the next draw shows the new source's frame, or black
+      displayed.Reset();  // the next draw shows the new source's frame, or black
       return FF_SUCCESS;
     case kParamFraming:
       framingValue = std::clamp(value, 0.0f, 2.0f);
@@ -176,7 +169,7 @@ uint32_t KestrinPreview::SetTextParameter(uint32_t id, const char* text) {
   if (id != kParamNameOverride || !text) return FF_FAIL;
   nameOverride = text;
   UpdateRequestedSource();
-  displayedFrame.reset();
+  displayed.Reset();
   return FF_SUCCESS;
 }
 
@@ -203,8 +196,9 @@ char* KestrinPreview::GetTextParameter(uint32_t id) {
 
 uint32_t KestrinPreview::ProcessOpenGL(const ProcessOpenGLRecord*) {
   // The receiver's lock is held only inside GetSnapshot; the copied
-  // reference keeps the frame alive through the upload.
-  const ReceiverSnapshot snapshot = receiver.GetSnapshot();
+  // reference keeps the frame alive through the upload. The copy goes into
+  // a member whose status keeps its capacity, so a frame allocates nothing.
+  receiver.GetSnapshot(snapshot);
   const int64_t now = SteadyNowNs();
   const bool frozen = IsOn(freezeValue);
 
@@ -216,13 +210,16 @@ uint32_t KestrinPreview::ProcessOpenGL(const ProcessOpenGLRecord*) {
 
   ffglex::ScopedTextureUnit unit(0);
   ffglex::Scoped2DTextureBinding texture(textureId);
-  if (!frozen && snapshot.frame && snapshot.frame != displayedFrame) UploadFrame(snapshot.frame);
+  if (!frozen && snapshot.frame && !displayed.Is(snapshot.frame)) UploadFrame(snapshot.frame);
 
   const bool live = IsLive(snapshot, now, frozen);
+  // The texture has the picture: no frame is held through the draw or
+  // between host frames, so its storage can go to the worker's next copy.
+  snapshot.frame.reset();
   // The viewport in force now, which the host may have changed since InitGL.
   GLint currentViewport[4] = {0, 0, 0, 0};
   glGetIntegerv(GL_VIEWPORT, currentViewport);
-  const FramingScale scale = ComputeFramingScale(framingValue, displayedFrame.get(),
+  const FramingScale scale = ComputeFramingScale(framingValue, displayed.shown, displayed.aspect,
                                                  currentViewport[2], currentViewport[3]);
 
   ffglex::ScopedProgramUse program(shader.ProgramId());
@@ -249,23 +246,7 @@ const std::string& KestrinPreview::ChooseStatus(const ReceiverSnapshot& snapshot
 // and unpack buffer are set aside for the call and put back afterwards.
 // Storage is reallocated only when the size changes.
 void KestrinPreview::UploadFrame(const std::shared_ptr<VideoFrame>& frame) {
-  // The texture holds the old picture already: letting its frame go before
-  // the upload keeps one 4K frame fewer alive while the worker builds the next.
-  displayedFrame.reset();
-
-  GLint alignment = 0, rowLength = 0, skipRows = 0, skipPixels = 0, unpackBuffer = 0;
-  glGetIntegerv(GL_UNPACK_ALIGNMENT, &alignment);
-  glGetIntegerv(GL_UNPACK_ROW_LENGTH, &rowLength);
-  glGetIntegerv(GL_UNPACK_SKIP_ROWS, &skipRows);
-  glGetIntegerv(GL_UNPACK_SKIP_PIXELS, &skipPixels);
-  glGetIntegerv(GL_PIXEL_UNPACK_BUFFER_BINDING, &unpackBuffer);
-
-  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
-  glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, 0);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, 0);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, 0);
-
+  const ffglex::ScopedPixelUnpackState unpack;
   if (frame->width == textureWidth && frame->height == textureHeight) {
     glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, frame->width, frame->height, GL_BGRA,
                     GL_UNSIGNED_BYTE, frame->pixels.data());
@@ -275,19 +256,15 @@ void KestrinPreview::UploadFrame(const std::shared_ptr<VideoFrame>& frame) {
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, frame->width, frame->height, 0, GL_BGRA,
                  GL_UNSIGNED_BYTE, frame->pixels.data());
   }
-
-  glPixelStorei(GL_UNPACK_ALIGNMENT, alignment);
-  glPixelStorei(GL_UNPACK_ROW_LENGTH, rowLength);
-  glPixelStorei(GL_UNPACK_SKIP_ROWS, skipRows);
-  glPixelStorei(GL_UNPACK_SKIP_PIXELS, skipPixels);
-  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, static_cast<GLuint>(unpackBuffer));
-
-  displayedFrame = frame;
+  displayed.frame = frame;
+  displayed.aspect = frame->aspect;
+  displayed.timestampNs = frame->timestampNs;
+  displayed.shown = true;
 }
 
 // While frozen, whatever is displayed stays live however old it is.
 bool KestrinPreview::IsLive(const ReceiverSnapshot& snapshot, int64_t nowNs, bool frozen) const {
-  if (!displayedFrame) return false;
+  if (!displayed.shown) return false;
   if (frozen) return true;
-  return snapshot.frame && nowNs - displayedFrame->timestampNs < kStaleAfterNs;
+  return snapshot.frame && nowNs - displayed.timestampNs < kStaleAfterNs;
 }

@@ -12,12 +12,6 @@ namespace {
 constexpr std::int64_t kDiscoveryIntervalNs = 1000000000;
 constexpr std::uint32_t kCaptureTimeoutMs = 50;
 
-std::int64_t SteadyNowNs() {
-  return std::chrono::duration_cast<std::chrono::nanoseconds>(
-             std::chrono::steady_clock::now().time_since_epoch())
-      .count();
-}
-
 // The runtime's finder and receiver; destroys the receiver and then the
 // finder, each only when it exists.
 class NdiHandles {
@@ -82,7 +76,12 @@ bool NdiReceiver::Start() {
 }
 
 void NdiReceiver::Stop() {
-  running = false;
+  {
+    // Under the lock, so a worker about to rest sees the flag or is woken.
+    std::lock_guard<platform::Mutex> lock(mutex);
+    running = false;
+  }
+  stopping.NotifyAll();
   thread.Join();
   DropFrame();
 }
@@ -96,8 +95,17 @@ void NdiReceiver::SetRequestedSource(const std::string& name) {
 }
 
 ReceiverSnapshot NdiReceiver::GetSnapshot() const {
+  ReceiverSnapshot copy;
+  GetSnapshot(copy);
+  return copy;
+}
+
+void NdiReceiver::GetSnapshot(ReceiverSnapshot& into) const {
+  // Possibly the frame's last reference: released after the unlock.
+  const std::shared_ptr<VideoFrame> previous = std::move(into.frame);
   std::lock_guard<platform::Mutex> lock(mutex);
-  return snapshot;
+  into.status = snapshot.status;
+  into.frame = snapshot.frame;
 }
 
 void NdiReceiver::SetStatus(std::string status) {
@@ -116,6 +124,11 @@ void NdiReceiver::DropFrameWithStatus(std::string status) {
   std::lock_guard<platform::Mutex> lock(mutex);
   dropped.swap(snapshot.frame);
   snapshot.status.swap(status);
+}
+
+void NdiReceiver::RestUntil(std::chrono::steady_clock::time_point until) {
+  platform::MutexLock lock(mutex);
+  stopping.WaitUntil(lock, until, [this] { return !running; });
 }
 
 void NdiReceiver::ThreadMain() {
@@ -156,6 +169,8 @@ void NdiReceiver::Run() {
   std::int64_t nextDiscoveryNs = 0;
   bool firstPass = true;
   NdiVideoFrameRecord record;
+  // Shared with every frame made here, so it lives as long as the last one.
+  const auto framePool = std::make_shared<VideoFramePool>();
 
   while (running) {
     std::string request;
@@ -189,18 +204,27 @@ void NdiReceiver::Run() {
     }
 
     WritePreCaptureValues(record);
+    const auto captureStart = std::chrono::steady_clock::now();
     const std::int32_t result = GetNdiSlot<NdiRecvCaptureSlot>(table)(
         handles.receiver, &record, nullptr, nullptr, kCaptureTimeoutMs);
+    bool published = false;
     if (result == kNdiFrameTypeVideo) {
       CapturedVideoGuard captured(handles, record);
-      std::shared_ptr<VideoFrame> frame = MakeVideoFrame(record, SteadyNowNs());
+      std::shared_ptr<VideoFrame> frame = MakeVideoFrame(record, SteadyNowNs(), framePool);
       if (frame) {
         std::lock_guard<platform::Mutex> lock(mutex);
         // A frame captured while the request changed belongs to the old one.
-        if (requestedName == request) snapshot.frame.swap(frame);
+        if (requestedName == request) {
+          snapshot.frame.swap(frame);
+          published = true;
+        }
       }  // `frame` now holds the previous or the discarded picture: freed unlocked
     } else if (result == kNdiFrameTypeError) {
       DropFrameWithStatus("NDI connection error");
     }
+    // The capture's timeout paces the loop while nothing arrives. A runtime
+    // that comes back at once with nothing (no source, or an error over and
+    // over) would turn it into a spin, so rest for the rest of the timeout.
+    if (!published) RestUntil(captureStart + std::chrono::milliseconds(kCaptureTimeoutMs));
   }
 }

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <atomic>
+#include <chrono>
 #include <string>
 
 #include "platform/Platform.h"
@@ -33,6 +34,10 @@ class NdiReceiver {
   void SetRequestedSource(const std::string& name);
   // A copy of the status text and a reference to the newest frame.
   ReceiverSnapshot GetSnapshot() const;
+  // The same into `into`, whose status keeps its capacity: the host's thread
+  // calls this once per frame and then allocates nothing. The reference
+  // `into` held before is dropped after the lock is released.
+  void GetSnapshot(ReceiverSnapshot& into) const;
 
  private:
   void ThreadMain();
@@ -40,10 +45,13 @@ class NdiReceiver {
   void SetStatus(std::string status);
   void DropFrame();
   void DropFrameWithStatus(std::string status);  // both in one lock section
+  // Waits until `until` or until Stop, whichever comes first.
+  void RestUntil(std::chrono::steady_clock::time_point until);
 
   std::atomic<bool> running{false};
   platform::Thread thread;
   mutable platform::Mutex mutex;
+  platform::ConditionVariable stopping;  // with `mutex`: ends the worker's rest at once
   std::string requestedName;
   ReceiverSnapshot snapshot;
 };

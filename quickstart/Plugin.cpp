@@ -76,10 +76,9 @@ uint32_t Plugin::SetFloatParameter(uint32_t id, float value) {
 }
 
 uint32_t Plugin::SetTextParameter(uint32_t id, const char* text) {
-  if (id >= params.size()) return FF_FAIL;
-  auto* textParam = dynamic_cast<ParamText*>(params[id].get());
-  if (textParam == nullptr) return FF_FAIL;
-  textParam->text = text != nullptr ? text : "";
+  std::string* target = TextOf(id);
+  if (target == nullptr) return FF_FAIL;
+  *target = text != nullptr ? text : "";
   return FF_SUCCESS;
 }
 
@@ -89,10 +88,17 @@ float Plugin::GetFloatParameter(uint32_t id) {
 }
 
 char* Plugin::GetTextParameter(uint32_t id) {
-  if (id >= params.size()) return FFGLFailTextPointer();
-  auto* textParam = dynamic_cast<ParamText*>(params[id].get());
-  if (textParam == nullptr) return FFGLFailTextPointer();
-  return &textParam->text[0];
+  std::string* text = TextOf(id);
+  return text != nullptr ? &(*text)[0] : FFGLFailTextPointer();
+}
+
+std::string* Plugin::TextOf(uint32_t id) {
+  if (id >= params.size()) return nullptr;
+  if (auto* textParam = dynamic_cast<ParamText*>(params[id].get())) return &textParam->text;
+  // A file parameter is a plain parameter of type 14, yet the host sends it a
+  // path (its default too, when an instance is made): keep the path here.
+  if (params[id]->GetType() == FF_TYPE_FILE) return &filePaths[id];
+  return nullptr;
 }
 
 uint32_t Plugin::ProcessOpenGL(const ProcessOpenGLRecord* record) {

@@ -112,6 +112,10 @@ class Plugin : public CFFGLPlugin {
  private:
   template <typename T>
   std::shared_ptr<T> FindParamAs(std::string name);
+  // Where the text of parameter id lives; null when it takes no text.
+  std::string* TextOf(uint32_t id);
+
+  std::map<uint32_t, std::string> filePaths;  // texts of file parameters, by id
 
   static char displayBuffer[16];
 };

@@ -99,7 +99,8 @@ std::unique_ptr<GlContext> GlContext::Create(std::string& error) {
   }
   const int contextAttribs[] = {GLX_CONTEXT_MAJOR_VERSION_ARB, 4, GLX_CONTEXT_MINOR_VERSION_ARB, 1,
                                 GLX_CONTEXT_PROFILE_MASK_ARB, GLX_CONTEXT_CORE_PROFILE_BIT_ARB,
-                                GLX_CONTEXT_FLAGS_ARB, GLX_CONTEXT_FORWARD_COMPATIBLE_BIT_ARB,
+                                GLX_CONTEXT_FLAGS_ARB,
+                                GLX_CONTEXT_FORWARD_COMPATIBLE_BIT_ARB | GLX_CONTEXT_DEBUG_BIT_ARB,
                                 None};
   auto oldHandler = XSetErrorHandler(IgnoreXError);
   s.context = createContext(s.display, chosen, nullptr, True, contextAttribs);

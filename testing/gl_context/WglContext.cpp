@@ -79,7 +79,8 @@ std::unique_ptr<GlContext> GlContext::Create(std::string& error) {
       reinterpret_cast<void*>(wglGetProcAddress("wglCreateContextAttribsARB")));
   const int attributes[] = {WGL_CONTEXT_MAJOR_VERSION_ARB, 4, WGL_CONTEXT_MINOR_VERSION_ARB, 1,
                             WGL_CONTEXT_PROFILE_MASK_ARB, WGL_CONTEXT_CORE_PROFILE_BIT_ARB,
-                            WGL_CONTEXT_FLAGS_ARB, WGL_CONTEXT_FORWARD_COMPATIBLE_BIT_ARB, 0};
+                            WGL_CONTEXT_FLAGS_ARB,
+                            WGL_CONTEXT_FORWARD_COMPATIBLE_BIT_ARB | WGL_CONTEXT_DEBUG_BIT_ARB, 0};
   if (createContext) s.context = createContext(s.deviceContext, nullptr, attributes);
   wglMakeCurrent(nullptr, nullptr);
   wglDeleteContext(legacy);

@@ -42,16 +42,25 @@ struct NdiSimFrame {
 };
 
 // Back to a fresh runtime: no sources, nothing queued, ready, every counter
-// and log empty, captures not blocked, demo off.
+// and log empty, captures not blocked and waiting out their timeout, demo off.
 NDISIM_STATE_API void NdiSim_Reset(void);
 // Replaces the source list the finders report (copied).
 NDISIM_STATE_API void NdiSim_SetSources(const NdiSimSource* sources, int count);
 // Queues a capture that returns 1 with this frame filled in.
 NDISIM_STATE_API void NdiSim_QueueVideo(const NdiSimFrame* frame);
+// Queues a capture that returns 1 with this frame filled in, pointing at
+// `frame->data` itself rather than a copy (as a runtime hands out its own
+// buffer): the caller keeps the bytes unchanged until the record is handed
+// back. For measuring the receiver without the copy made here.
+NDISIM_STATE_API void NdiSim_QueueLentVideo(const NdiSimFrame* frame);
 // Queues a capture that returns `frameType` and fills nothing in.
 NDISIM_STATE_API void NdiSim_QueueResult(std::int32_t frameType);
-// With nothing queued a capture waits for its timeout and returns 0.
+// With nothing queued a capture waits for its timeout and returns 0, or,
+// while captures return at once, returns 0 without waiting.
+NDISIM_STATE_API void NdiSim_SetCapturesReturnAtOnce(int atOnce);
 
+// While enabled, the source-list query answers a null array with `count`.
+NDISIM_STATE_API void NdiSim_SetNullSourceList(int enabled, std::uint32_t count);
 // The readiness check's answer (1 by default).
 NDISIM_STATE_API void NdiSim_SetReady(int ready);
 // Makes the load export return a null table.

@@ -84,8 +84,17 @@ __attribute__((destructor)) void OnUnload() { NdiSimRt_LibraryUnloaded(); }
 
 }  // namespace
 
+#ifdef NDISIM_WITH_UNRESOLVED_IMPORT
+// Defined by no library: with immediate binding the library cannot load; with
+// lazy binding it loads and the process dies at the first call below.
+extern "C" __attribute__((visibility("default"))) void NdiSim_ImportNoLibraryDefines();
+#endif
+
 #ifndef NDISIM_WITHOUT_LOAD_EXPORT
 extern "C" NDISIM_EXPORT const NdiFunctionTable* NDIlib_v5_load() {
+#ifdef NDISIM_WITH_UNRESOLVED_IMPORT
+  NdiSim_ImportNoLibraryDefines();
+#endif
   return NdiSimRt_LoadExportCalled() ? reinterpret_cast<const NdiFunctionTable*>(gTable)
                                      : nullptr;
 }

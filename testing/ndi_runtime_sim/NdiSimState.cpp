@@ -33,11 +33,20 @@ struct Source {
   OptionalText url;
 };
 
-// A finder keeps the array it last reported alive until it is asked again,
-// as the runtime promises.
-struct Finder {
+// One reported source array and the texts its records point at.
+struct Listing {
   std::vector<Source> sources;
   std::vector<NdiSourceRecord> records;
+};
+
+// A finder reports each array in storage of its own. The runtime promises an
+// array only until the next query; the replaced ones are kept (unreported)
+// so that no later array can take their addresses, and a connect with a
+// record from one of them shows as misuse instead of passing for a record of
+// the current array.
+struct Finder {
+  Listing current;
+  std::vector<Listing> replaced;
 };
 
 struct Receiver {
@@ -48,6 +57,7 @@ struct Receiver {
 struct QueuedCapture {
   std::int32_t result = 0;
   bool fillsFrame = false;
+  bool lent = false;  // the record points at the caller's bytes
   NdiSimFrame frame{};
   std::vector<std::uint8_t> pixels;
 };
@@ -66,8 +76,11 @@ struct State {
   bool loadReturnsNull = false;
   bool finderCreateFails = false;
   bool receiverCreateFails = false;
+  bool nullSourceList = false;
+  std::uint32_t nullSourceListCount = 0;
   Gate captureGate;
   Gate readyGate;
+  bool capturesReturnAtOnce = false;
   bool demo = false;
   Clock::time_point demoStart;
   Clock::time_point nextDemoFrame;
@@ -76,6 +89,7 @@ struct State {
   std::map<void*, std::unique_ptr<Finder>> finders;
   std::map<void*, std::unique_ptr<Receiver>> receivers;
   std::map<const std::uint8_t*, std::vector<std::uint8_t>> videoBuffers;
+  std::map<const std::uint8_t*, int> lentBuffers;  // records out per lent buffer
   int nullVideoOutstanding = 0;
 
   // Read-back.
@@ -148,6 +162,13 @@ void HandOut(NdiVideoFrameRecord& video, const std::uint8_t* data) {
   if (!data) ++gState.nullVideoOutstanding;
 }
 
+bool ReturnLent(const std::uint8_t* data) {
+  const auto it = gState.lentBuffers.find(data);
+  if (it == gState.lentBuffers.end()) return false;
+  if (--it->second == 0) gState.lentBuffers.erase(it);
+  return true;
+}
+
 void FillFromScript(QueuedCapture& item, NdiVideoFrameRecord& video) {
   video.xres = item.frame.width;
   video.yres = item.frame.height;
@@ -156,7 +177,10 @@ void FillFromScript(QueuedCapture& item, NdiVideoFrameRecord& video) {
   video.pictureAspectRatio = item.frame.aspect;
   video.timestamp = 1;
   const std::uint8_t* data = nullptr;
-  if (item.frame.data) {
+  if (item.lent) {
+    data = item.frame.data;
+    ++gState.lentBuffers[data];
+  } else if (item.frame.data) {
     data = item.pixels.data();
     gState.videoBuffers[data] = std::move(item.pixels);
   }
@@ -253,15 +277,21 @@ const NdiSourceRecord* NdiSimRt_FindGetCurrentSources(void* finder, std::uint32_
     if (count) *count = 0;
     return nullptr;
   }
-  Finder& f = *it->second;
-  // Replacing the array ends the one reported last time, as the runtime's does.
-  f.sources = ListedSources();
-  f.records.clear();
-  for (const Source& source : f.sources) {
-    f.records.push_back({TextOrNull(source.name), TextOrNull(source.url)});
+  if (gState.nullSourceList) {
+    *count = gState.nullSourceListCount;
+    return nullptr;
   }
-  *count = static_cast<std::uint32_t>(f.records.size());
-  return f.records.data();
+  Finder& f = *it->second;
+  Listing fresh;
+  fresh.sources = ListedSources();
+  for (const Source& source : fresh.sources) {
+    fresh.records.push_back({TextOrNull(source.name), TextOrNull(source.url)});
+  }
+  // Moving keeps each vector's storage, so the records stay where they are.
+  f.replaced.push_back(std::move(f.current));
+  f.current = std::move(fresh);
+  *count = static_cast<std::uint32_t>(f.current.records.size());
+  return f.current.records.data();
 }
 
 void NdiSimRt_RecvFreeVideo(void* receiver, NdiVideoFrameRecord* video) {
@@ -272,7 +302,7 @@ void NdiSimRt_RecvFreeVideo(void* receiver, NdiVideoFrameRecord* video) {
   if (!video->data) {
     if (gState.nullVideoOutstanding == 0) return Misuse("free_video of a record never handed out");
     --gState.nullVideoOutstanding;
-  } else if (gState.videoBuffers.erase(video->data) == 0) {
+  } else if (gState.videoBuffers.erase(video->data) == 0 && !ReturnLent(video->data)) {
     return Misuse("free_video of a record never handed out");
   }
   ++gState.videoHandedBack;
@@ -319,7 +349,7 @@ std::int32_t NdiSimRt_RecvCapture(void* receiver, NdiVideoFrameRecord* video, vo
       }
       wakeAt = std::min(wakeAt, gState.nextDemoFrame);
     }
-    if (Clock::now() >= deadline) return finish(0);
+    if (gState.capturesReturnAtOnce || Clock::now() >= deadline) return finish(0);
     gChanged.WaitUntil(lock, wakeAt);
   }
 }
@@ -352,7 +382,7 @@ void NdiSimRt_RecvConnect(void* receiver, const NdiSourceRecord* source) {
     // its own finder reported last; any live finder's current array counts.
     call.sourceIndex = -2;
     for (const auto& entry : gState.finders) {
-      const std::vector<NdiSourceRecord>& reported = entry.second->records;
+      const std::vector<NdiSourceRecord>& reported = entry.second->current.records;
       if (!reported.empty() && source >= reported.data() &&
           source < reported.data() + reported.size()) {
         call.sourceIndex = static_cast<int>(source - reported.data());
@@ -397,11 +427,34 @@ void NdiSim_QueueVideo(const NdiSimFrame* frame) {
   gChanged.NotifyAll();
 }
 
+void NdiSim_QueueLentVideo(const NdiSimFrame* frame) {
+  QueuedCapture item;
+  item.result = kNdiFrameTypeVideo;
+  item.fillsFrame = true;
+  item.lent = frame->data != nullptr;
+  item.frame = *frame;
+  std::lock_guard<platform::Mutex> lock(gMutex);
+  gState.queue.push_back(std::move(item));
+  gChanged.NotifyAll();
+}
+
 void NdiSim_QueueResult(std::int32_t frameType) {
   QueuedCapture item;
   item.result = frameType;
   std::lock_guard<platform::Mutex> lock(gMutex);
   gState.queue.push_back(std::move(item));
+  gChanged.NotifyAll();
+}
+
+void NdiSim_SetNullSourceList(int enabled, std::uint32_t count) {
+  std::lock_guard<platform::Mutex> lock(gMutex);
+  gState.nullSourceList = enabled != 0;
+  gState.nullSourceListCount = count;
+}
+
+void NdiSim_SetCapturesReturnAtOnce(int atOnce) {
+  std::lock_guard<platform::Mutex> lock(gMutex);
+  gState.capturesReturnAtOnce = atOnce != 0;
   gChanged.NotifyAll();
 }
 

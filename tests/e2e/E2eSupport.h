@@ -20,6 +20,7 @@
 #include "testing/gl_context/GlContext.h"
 #include "testing/ndi_runtime_sim/NdiSimControl.h"
 #include "testing/ndi_runtime_sim/SimEnvironment.h"
+#include "testing/ndi_runtime_sim/SimHelpers.h"
 #include "testing/plugin_host/HostFramebuffer.h"
 #include "testing/plugin_host/PluginHost.h"
 #include "testing/portable/TestOs.h"
@@ -54,22 +55,6 @@ inline int ThreadCount() { return testos::ThreadCount(); }
 // returned, so a count that must drop is waited for (bounded).
 inline bool ThreadCountSettlesAt(int expected) {
   return WaitUntil([&] { return ThreadCount() == expected; }, std::chrono::seconds(5));
-}
-
-inline bool SimRuntimeIsLoaded() {
-  return testos::IsLibraryLoaded(testos::NativePath(NDISIM_RUNTIME_DIR) / NDISIM_RUNTIME_FILE_NAME);
-}
-
-inline std::vector<std::string> SimEvents() {
-  std::vector<std::string> events;
-  for (int i = 0; i < NdiSim_EventCount(); ++i) events.push_back(NdiSim_Event(i));
-  return events;
-}
-
-inline void SetSources(const std::vector<const char*>& names) {
-  std::vector<NdiSimSource> sources;
-  for (const char* name : names) sources.push_back({name, "10.0.0.1:5961"});
-  NdiSim_SetSources(sources.data(), static_cast<int>(sources.size()));
 }
 
 // The name the worker last connected to (empty before any connect or after a
@@ -146,7 +131,7 @@ class PreviewTest : public ::testing::Test {
  protected:
   void SetUp() override {
     NdiSim_Reset();
-    SetSources({kMainSource});
+    ndisim::SetSourceNames({kMainSource});
     std::string error;
     context = testgl::CreateCurrentContextWithGlew(error);
     ASSERT_TRUE(context) << error;
@@ -157,17 +142,14 @@ class PreviewTest : public ::testing::Test {
   }
 
   void TearDown() override {
-    NdiSim_BlockReadyCheck(0);  // a worker held there could not be stopped
-    NdiSim_BlockCaptures(0);
+    ndisim::ReleaseBlocks();
     instances.clear();
     library.reset();
-    for (int i = 0; i < NdiSim_MisuseCount(); ++i) ADD_FAILURE() << NdiSim_Misuse(i);
-    EXPECT_EQ(NdiSim_BadSlotCount(), 0);
-    EXPECT_EQ(NdiSim_VideoHandedBack(), NdiSim_VideoHandedOut());
-    EXPECT_EQ(NdiSim_LiveReceivers(), 0);
-    EXPECT_EQ(NdiSim_LiveFinders(), 0);
-    EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
+    EXPECT_EQ(ndisim::TeardownProblems(), std::vector<std::string>{});
     layer.reset();
+    if (context) {
+      EXPECT_EQ(context->TakeErrors(), "");
+    }
     context.reset();
   }
 
@@ -211,14 +193,5 @@ class PreviewTest : public ::testing::Test {
   std::vector<std::unique_ptr<testhost::PluginInstance>> instances;
   ndisim::ScopedRuntimeFolder runtimeFolder{NDISIM_RUNTIME_DIR};
 };
-
-// Every texture name GL knows in this context, up to a generous bound.
-inline std::vector<GLuint> LiveTextures() {
-  std::vector<GLuint> names;
-  for (GLuint name = 1; name < 512; ++name) {
-    if (glIsTexture(name)) names.push_back(name);
-  }
-  return names;
-}
 
 }  // namespace e2e

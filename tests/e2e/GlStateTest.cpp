@@ -96,7 +96,7 @@ TEST_F(GlState, AFrameLeavesTheHostsStateAsTheRulesSay) {
 }
 
 TEST_F(GlState, ARepeatedFrameIsNotUploadedAgainAndANewSizeReallocates) {
-  const std::vector<GLuint> hostTextures = e2e::LiveTextures();
+  const std::vector<GLuint> hostTextures = testgl::LiveGlObjects().textures;
   auto& instance = Instantiate();
   SolidPicture green(64, 36, kGreen);
   ASSERT_TRUE(Publish(green.frame));
@@ -104,7 +104,7 @@ TEST_F(GlState, ARepeatedFrameIsNotUploadedAgainAndANewSizeReallocates) {
 
   // The plugin's texture is the one name the host did not make.
   std::vector<GLuint> pluginTextures;
-  for (GLuint name : e2e::LiveTextures()) {
+  for (GLuint name : testgl::LiveGlObjects().textures) {
     if (std::find(hostTextures.begin(), hostTextures.end(), name) == hostTextures.end()) {
       pluginTextures.push_back(name);
     }

@@ -9,6 +9,7 @@
 
 #include "E2eSupport.h"
 #include "quickstart/Snippets.h"
+#include "tests/ExactTexts.h"
 
 namespace {
 
@@ -34,13 +35,15 @@ TEST(LibraryFile, ExportsExactlyPlugMainAndSetLogCallback) {
 }
 #endif
 
-TEST(LibraryFile, CarriesTheQuickStartFramework) {
+TEST(LibraryFile, CarriesTheQuickStartFrameworkAndThePreviewsExactShaders) {
   // The framework's snippet texts are in the library, so the linker kept it.
   std::ifstream file(KESTRIN_PREVIEW_PATH, std::ios::binary);
   const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
   for (const auto& [id, code] : ffglqs::SnippetCode) {
     EXPECT_NE(bytes.find(code), std::string::npos) << "snippet " << id;
   }
+  EXPECT_NE(bytes.find(exact::kPreviewVertexShader), std::string::npos);
+  EXPECT_NE(bytes.find(exact::kPreviewFragmentShader), std::string::npos);
 }
 
 TEST(LibraryLoad, LoadingStartsNoThreadAndMakesNoNdiCall) {

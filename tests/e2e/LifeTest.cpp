@@ -5,22 +5,10 @@
 
 namespace {
 
-using e2e::LiveTextures;
-using e2e::SimEvents;
-using e2e::SimRuntimeIsLoaded;
 using e2e::ThreadCount;
 using e2e::WaitUntil;
 
 using Life = e2e::PreviewTest;
-
-// Every program or shader name GL knows in this context (they share names).
-std::vector<GLuint> LiveProgramsAndShaders() {
-  std::vector<GLuint> names;
-  for (GLuint name = 1; name < 512; ++name) {
-    if (glIsProgram(name) || glIsShader(name)) names.push_back(name);
-  }
-  return names;
-}
 
 TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
   const int threads = ThreadCount();
@@ -37,18 +25,17 @@ TEST_F(Life, DeinstantiatingStopsTheWorkerAndReleasesTheRuntime) {
   EXPECT_TRUE(e2e::ThreadCountSettlesAt(running - 1)) << ThreadCount() << " threads";
   EXPECT_EQ(NdiSim_LiveReceivers(), 0);
   EXPECT_EQ(NdiSim_LiveFinders(), 0);
-  const std::vector<std::string> events = SimEvents();
+  const std::vector<std::string> events = ndisim::Events();
   ASSERT_GE(events.size(), 3u);
   EXPECT_EQ(std::vector<std::string>(events.end() - 3, events.end()),
             (std::vector<std::string>{"recv_destroy", "find_destroy", "unload"}));
-  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(ndisim::RuntimeIsLoaded());
   ASSERT_EQ(NdiSim_ReceiverCreationCount(), 1);
   EXPECT_STREQ(NdiSim_ReceiverCreation(0).name, "KESTRIN FFGL Preview");
 }
 
 TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
-  const std::vector<GLuint> textures = LiveTextures();
-  const std::vector<GLuint> programs = LiveProgramsAndShaders();
+  const testgl::GlObjects objects = testgl::LiveGlObjects();
   e2e::QuadrantPicture picture(64, 36);
   int threads = 0;
   for (int cycle = 0; cycle < 50; ++cycle) {
@@ -64,17 +51,16 @@ TEST_F(Life, FiftyInstantiationCyclesLeaveNothingBehind) {
     ASSERT_EQ(instance->Deinstantiate(), FF_SUCCESS);
   }
   EXPECT_TRUE(e2e::ThreadCountSettlesAt(threads)) << ThreadCount() << " threads";
-  EXPECT_EQ(LiveTextures(), textures);
-  EXPECT_EQ(LiveProgramsAndShaders(), programs);
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);
   EXPECT_EQ(NdiSim_LoadCount(), 50);
   EXPECT_EQ(NdiSim_UnloadCount(), 50);
-  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(ndisim::RuntimeIsLoaded());
 }
 
 TEST_F(Life, InstancesRunSideBySideEachOnItsOwnSource) {
   // The main viewport plays the demo picture; the other sources send nothing.
   NdiSim_SetDemoSource(1);
-  e2e::SetSources({"Studio Cam", "KESTRIN - VP-05 - Left wall"});
+  ndisim::SetSourceNames({"Studio Cam", "KESTRIN - VP-05 - Left wall"});
   auto& viewport = Instantiate();
   auto& camera = Instantiate();
   auto& projector = Instantiate();
@@ -105,8 +91,7 @@ TEST_F(Life, InstancesRunSideBySideEachOnItsOwnSource) {
 #if defined(__GLIBC__)  // thread creation can be made to fail on glibc only
 TEST_F(Life, InstantiationIsRefusedCleanlyWhenNoWorkerCanStart) {
   const int threads = ThreadCount();
-  const std::vector<GLuint> textures = LiveTextures();
-  const std::vector<GLuint> programs = LiveProgramsAndShaders();
+  const testgl::GlObjects objects = testgl::LiveGlObjects();
   FFGLValue answer{0};
   {
     testos::ScopedThreadCreationFailure noThreads;
@@ -116,8 +101,7 @@ TEST_F(Life, InstantiationIsRefusedCleanlyWhenNoWorkerCanStart) {
   }
   EXPECT_TRUE(testhost::IsFail(answer));
   EXPECT_TRUE(e2e::ThreadCountSettlesAt(threads)) << ThreadCount() << " threads";
-  EXPECT_EQ(LiveTextures(), textures);  // InitGL's GL objects were freed
-  EXPECT_EQ(LiveProgramsAndShaders(), programs);
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);  // InitGL's GL objects were freed
   EXPECT_EQ(NdiSim_LoadCount(), 0);
 
   // Once threads can be made again, instances work as ever.

@@ -90,7 +90,7 @@ TEST_F(Parameters, ConnectionIgnoresWritesAndTheOverrideRefusesNull) {
 }
 
 TEST_F(Parameters, EachChoiceReachesTheWorkerAndTheOverrideWins) {
-  e2e::SetSources({e2e::kMainSource, kProjector3, kProjector7, kProjector64, kStudioCam});
+  ndisim::SetSourceNames({e2e::kMainSource, kProjector3, kProjector7, kProjector64, kStudioCam});
   auto& instance = Instantiate();
   ASSERT_TRUE(WaitForConnect(e2e::kMainSource));
 

@@ -83,9 +83,9 @@ TEST_F(Pictures, WideFrameInASquareLayerFitsFillsAndStretches) {
   EXPECT_PIXEL(fit, 70, 70, kYellow);
   EXPECT_PIXEL(fit, 2, 50, kMagenta);
 
-  // Fill, here chosen by a fractional value: the whole layer, the sides of
-  // the frame cut off (the magenta bands are gone).
-  ASSERT_EQ(instance.SetFloatParameter(kFraming, 0.7f), FF_SUCCESS);
+  // Fill, from exactly 0.5 on: the whole layer, the sides of the frame cut
+  // off (the magenta bands are gone).
+  ASSERT_EQ(instance.SetFloatParameter(kFraming, 0.5f), FF_SUCCESS);
   const RgbaImage fill = Render(instance, square.get());
   EXPECT_PIXEL(fill, 2, 2, kRed);
   EXPECT_PIXEL(fill, 97, 2, kGreen);
@@ -137,7 +137,7 @@ TEST_F(Pictures, FramingFollowsTheViewportInForceAtTheDraw) {
 }
 
 TEST_F(Pictures, OutputIsOpaqueBlackBeforeTheFirstFrameAndAfterASourceChange) {
-  e2e::SetSources({e2e::kMainSource, "KESTRIN - VP-03 - Floor"});
+  ndisim::SetSourceNames({e2e::kMainSource, "KESTRIN - VP-03 - Floor"});
   auto& instance = Instantiate();
   layer->Clear(0.5f, 0.5f, 0.5f, 0.5f);
   EXPECT_TRUE(AllBlack(Render(instance)));  // every pixel written, alpha 1
@@ -174,7 +174,7 @@ TEST_F(Pictures, FreezeKeepsThePictureUntilReleased) {
 }
 
 TEST_F(Pictures, SwitchingSourceWhileFrozenTurnsTheOutputBlack) {
-  e2e::SetSources({e2e::kMainSource, "KESTRIN - VP-03 - Floor"});
+  ndisim::SetSourceNames({e2e::kMainSource, "KESTRIN - VP-03 - Floor"});
   auto& instance = Instantiate();
   QuadrantPicture picture(64, 36);
   ASSERT_TRUE(Publish(picture.frame));
@@ -192,6 +192,12 @@ TEST_F(Pictures, SwitchingSourceWhileFrozenTurnsTheOutputBlack) {
   EXPECT_TRUE(AllBlack(Render(instance)));
   ASSERT_EQ(instance.SetFloatParameter(kFreeze, 0.0f), FF_SUCCESS);
   EXPECT_PIXEL(Render(instance), 80, 45, kCyan);
+
+  // A new name override lets the frozen picture go just the same.
+  ASSERT_EQ(instance.SetFloatParameter(kFreeze, 1.0f), FF_SUCCESS);
+  EXPECT_PIXEL(Render(instance), 80, 45, kCyan);
+  ASSERT_EQ(instance.SetTextParameter(e2e::kNameOverride, "Studio Cam"), FF_SUCCESS);
+  EXPECT_TRUE(AllBlack(Render(instance)));
 }
 
 // The two cases below wait out the two-second limit; each is a test of its

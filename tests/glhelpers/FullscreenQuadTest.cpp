@@ -34,6 +34,39 @@ class FullscreenQuad : public glhelpers_test::GlTest {
     quad.Draw();
   }
 
+  // The quad's only vertex array records both attributes as float arrays of
+  // stride 20; a normalised flag would change nothing visible for floats.
+  static void ExpectAttributesAsRecorded() {
+    GLuint vertexArray = 0;
+    for (GLuint name = 1; name < 64 && vertexArray == 0; ++name) {
+      if (glIsVertexArray(name)) vertexArray = name;
+    }
+    ASSERT_NE(vertexArray, 0u);
+    glBindVertexArray(vertexArray);
+    struct Expected {
+      GLint size;
+      GLintptr offset;
+    };
+    const Expected attributes[2] = {{3, 8}, {2, 0}};
+    for (GLuint location = 0; location < 2; ++location) {
+      SCOPED_TRACE(testing::Message() << "location " << location);
+      const auto get = [location](GLenum name) {
+        GLint value = -1;
+        glGetVertexAttribiv(location, name, &value);
+        return value;
+      };
+      EXPECT_EQ(get(GL_VERTEX_ATTRIB_ARRAY_ENABLED), GL_TRUE);
+      EXPECT_EQ(get(GL_VERTEX_ATTRIB_ARRAY_SIZE), attributes[location].size);
+      EXPECT_EQ(get(GL_VERTEX_ATTRIB_ARRAY_TYPE), GL_FLOAT);
+      EXPECT_EQ(get(GL_VERTEX_ATTRIB_ARRAY_NORMALIZED), GL_FALSE);
+      EXPECT_EQ(get(GL_VERTEX_ATTRIB_ARRAY_STRIDE), 20);
+      void* offset = nullptr;
+      glGetVertexAttribPointerv(location, GL_VERTEX_ATTRIB_ARRAY_POINTER, &offset);
+      EXPECT_EQ(reinterpret_cast<GLintptr>(offset), attributes[location].offset);
+    }
+    glBindVertexArray(0);
+  }
+
   // The 8-bit value expected at the centre of pixel `index` of kSize.
   static int Centre(int index) { return int(std::lround((index + 0.5) / kSize * 255.0)); }
 
@@ -46,6 +79,8 @@ TEST_F(FullscreenQuad, BottomLeftOriginPutsVOneAtTheTop) {
   ASSERT_TRUE(quad.Initialise(false));
   EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), 0);
   EXPECT_EQ(GetInteger(GL_ARRAY_BUFFER_BINDING), 0);
+
+  ExpectAttributesAsRecorded();
 
   DrawTexCoords(quad);
   EXPECT_EQ(GetInteger(GL_VERTEX_ARRAY_BINDING), 0);

@@ -1,5 +1,6 @@
 // Shared pieces of the GL suites: a fixture that makes a current 4.1 core
-// context (failing with the context's own message when there is none), a
+// context (failing with the context's own message when there is none, and
+// on any GL error raised before the test and its fixtures are gone), a
 // colour framebuffer to draw into and read back, and a counter that swaps a
 // GLEW entry point for a counting wrapper while it lives.
 #pragma once
@@ -24,6 +25,15 @@ class GlTest : public testing::Test {
     context_ = testgl::CreateCurrentContextWithGlew(error);
     ASSERT_TRUE(context_) << error;
   }
+  // Runs after the derived fixtures have released their GL objects.
+  ~GlTest() override {
+    if (context_) {
+      EXPECT_EQ(context_->TakeErrors(), "");
+    }
+  }
+
+  // For a test that raises a GL error on purpose: what was recorded so far.
+  std::string TakeGlErrors() { return context_->TakeErrors(); }
 
  private:
   std::unique_ptr<testgl::GlContext> context_;

@@ -64,6 +64,17 @@ TEST_F(OffscreenTarget, CreateAssemblesACompleteTargetAndPutsBackTheHostFramebuf
   EXPECT_EQ(TextureLevelParameter(info.Handle, GL_TEXTURE_WIDTH), 640);
   EXPECT_EQ(TextureLevelParameter(info.Handle, GL_TEXTURE_HEIGHT), 360);
   EXPECT_EQ(TextureLevelParameter(info.Handle, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA8);
+  {
+    ffglex::Scoped2DTextureBinding binding(info.Handle);
+    const GLenum names[] = {GL_TEXTURE_MIN_FILTER, GL_TEXTURE_MAG_FILTER, GL_TEXTURE_WRAP_S,
+                            GL_TEXTURE_WRAP_T};
+    const GLint expected[] = {GL_LINEAR, GL_LINEAR, GL_CLAMP_TO_EDGE, GL_CLAMP_TO_EDGE};
+    for (int i = 0; i < 4; ++i) {
+      GLint value = -1;
+      glGetTexParameteriv(GL_TEXTURE_2D, names[i], &value);
+      EXPECT_EQ(value, expected[i]) << "setting " << i;
+    }
+  }
   EXPECT_EQ(GetInteger(GL_TEXTURE_BINDING_2D), 0);
   EXPECT_EQ(GetInteger(GL_RENDERBUFFER_BINDING), 0);
 
@@ -91,12 +102,31 @@ TEST_F(OffscreenTarget, CreateAssemblesACompleteTargetAndPutsBackTheHostFramebuf
 }
 
 TEST_F(OffscreenTarget, FloatFormatGivesAFloatColourTexture) {
+  // The internal format alone cannot show the pixel type handed to
+  // glTexImage2D. With an unpack buffer bound, the null data pointer becomes
+  // offset 0 into it, so the texture holds that buffer read with that type.
+  const std::vector<float> quarters(16 * 8 * 4, 0.25f);
+  GLuint unpack = 0;
+  glGenBuffers(1, &unpack);
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, unpack);
+  glBufferData(GL_PIXEL_UNPACK_BUFFER, GLsizeiptr(quarters.size() * sizeof(float)),
+               quarters.data(), GL_STATIC_DRAW);
   ffglex::OffscreenTarget target;
-  ASSERT_TRUE(target.Create(16, 8, GL_RGBA32F));
+  const bool created = target.Create(16, 8, GL_RGBA32F);
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+  glDeleteBuffers(1, &unpack);
+  ASSERT_TRUE(created);
+
   const GLuint texture = target.TextureInfo().Handle;
   EXPECT_EQ(TextureLevelParameter(texture, GL_TEXTURE_INTERNAL_FORMAT), GL_RGBA32F);
   EXPECT_EQ(TextureLevelParameter(texture, GL_TEXTURE_RED_TYPE), GL_FLOAT);
   EXPECT_EQ(TextureLevelParameter(texture, GL_TEXTURE_RED_SIZE), 32);
+  std::vector<float> texels(quarters.size(), -1.0f);
+  {
+    ffglex::Scoped2DTextureBinding binding(texture);
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_FLOAT, texels.data());
+  }
+  EXPECT_EQ(texels, quarters);
   target.Release();
 }
 

@@ -125,6 +125,48 @@ TEST_F(ScopedGuards, NameZeroBindsZeroAndEndsAtZero) {
   glDeleteRenderbuffers(1, &renderbuffer);
 }
 
+// The host's unpack state is arbitrary: inside the guard an upload reads
+// tightly packed 3-byte pixels from client memory; afterwards the host's
+// state is back.
+TEST_F(ScopedGuards, PixelUnpackStateReadsTightRowsAndPutsBackWhatItFound) {
+  GLuint hostBuffer = 0, texture = 0;
+  glGenBuffers(1, &hostBuffer);
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, hostBuffer);
+  glBufferData(GL_PIXEL_UNPACK_BUFFER, 4096, nullptr, GL_STREAM_DRAW);
+  const GLint hostState[] = {8, 100, 3, 5};
+  const GLenum names[] = {GL_UNPACK_ALIGNMENT, GL_UNPACK_ROW_LENGTH, GL_UNPACK_SKIP_ROWS,
+                          GL_UNPACK_SKIP_PIXELS};
+  for (int i = 0; i < 4; ++i) glPixelStorei(names[i], hostState[i]);
+  glGenTextures(1, &texture);
+  glBindTexture(GL_TEXTURE_2D, texture);
+
+  {
+    ffglex::ScopedPixelUnpackState unpack;
+    const GLint tight[] = {1, 0, 0, 0};
+    for (int i = 0; i < 4; ++i) EXPECT_EQ(GetInteger(names[i]), tight[i]) << i;
+    EXPECT_EQ(GetInteger(GL_PIXEL_UNPACK_BUFFER_BINDING), 0);
+
+    // Two rows of three RGB pixels, 9 bytes each, one after the other.
+    const unsigned char rgb[18] = {10, 11, 12, 20, 21, 22, 30, 31, 32,
+                                   40, 41, 42, 50, 51, 52, 60, 61, 62};
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGBA8, 3, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, rgb);
+    unsigned char rgba[24] = {};
+    glGetTexImage(GL_TEXTURE_2D, 0, GL_RGBA, GL_UNSIGNED_BYTE, rgba);
+    for (int p = 0; p < 6; ++p) {
+      for (int c = 0; c < 3; ++c) EXPECT_EQ(rgba[p * 4 + c], rgb[p * 3 + c]) << p << "," << c;
+    }
+  }
+  for (int i = 0; i < 4; ++i) EXPECT_EQ(GetInteger(names[i]), hostState[i]) << i;
+  EXPECT_EQ(GetInteger(GL_PIXEL_UNPACK_BUFFER_BINDING), GLint(hostBuffer));
+
+  glBindTexture(GL_TEXTURE_2D, 0);
+  glDeleteTextures(1, &texture);
+  glBindBuffer(GL_PIXEL_UNPACK_BUFFER, 0);
+  glDeleteBuffers(1, &hostBuffer);
+  const GLint defaults[] = {4, 0, 0, 0};
+  for (int i = 0; i < 4; ++i) glPixelStorei(names[i], defaults[i]);
+}
+
 // After EndScope, whatever the caller binds next survives the guard's
 // destruction: the restoring call is made exactly once.
 TEST_F(ScopedGuards, EndScopeThenDestructionRestoresOnce) {

@@ -1,5 +1,6 @@
 #include "glhelpers/ShaderProgram.h"
 
+#include <algorithm>
 #include <vector>
 
 #include "GlTestSupport.h"
@@ -123,6 +124,15 @@ TEST_F(ShaderProgram, BrokenLaterStagesLogWithTheirOwnPrefix) {
   }
 }
 
+// Stands in for glGetProgramInfoLog with a 2000-character log, written as GL
+// would: at most bufSize - 1 characters and a NUL.
+void GLAPIENTRY LongProgramLog(GLuint, GLsizei bufSize, GLsizei* length, GLchar* log) {
+  const GLsizei written = std::min<GLsizei>(bufSize - 1, 2000);
+  std::fill(log, log + written, 'x');
+  log[written] = '\0';
+  if (length) *length = written;
+}
+
 TEST_F(ShaderProgram, LinkFailureLogsTheLinkLogAndDeletesEverything) {
   ffglex::ShaderProgram program;
   StdoutCapture output;
@@ -138,6 +148,15 @@ TEST_F(ShaderProgram, LinkFailureLogsTheLinkLogAndDeletesEverything) {
   ASSERT_EQ(createProgram.Count(), 1);
   EXPECT_EQ(program.ProgramId(), 0u);
   ExpectAllDeleted(createShader.Returned(), createProgram.Returned());
+
+  // A long link log is cut to 1022 characters.
+  const PFNGLGETPROGRAMINFOLOGPROC original = __glewGetProgramInfoLog;
+  __glewGetProgramInfoLog = &LongProgramLog;
+  StdoutCapture longOutput;
+  const bool linked = program.Compile(kMismatchedVertexShader, kTexCoordFragmentShader);
+  __glewGetProgramInfoLog = original;
+  EXPECT_FALSE(linked);
+  EXPECT_EQ(longOutput.Text(), "Fragment Shader error: " + std::string(1022, 'x') + "\n");
 }
 
 TEST_F(ShaderProgram, AbsentSourcesCreateNoObjectAndLogNothing) {
@@ -231,6 +250,7 @@ TEST_F(ShaderProgram, UniformLocationsAreAskedOncePerLink) {
     const GLint tint = program.UniformLocation("tint");
     EXPECT_GE(tint, 0);
     EXPECT_EQ(program.UniformLocation(std::string("tint").c_str()), tint);
+    EXPECT_EQ(program.UniformLocation(nullptr), -1);  // answered without asking GL
     EXPECT_EQ(getUniformLocation.Count(), 2);
   }
   // A new link forgets the cache.
@@ -274,10 +294,10 @@ void main() { fragColour = four + vec4(three, one) + vec4(two, 0.0, float(count)
   EXPECT_EQ(values[0], 2.0f);
   EXPECT_EQ(values[1], 2.5f);
   glGetUniformfv(id, program.UniformLocation("three"), values);
-  EXPECT_EQ(values[2], 3.75f);
+  EXPECT_EQ(std::vector<float>(values, values + 3), (std::vector<float>{3.0f, 3.5f, 3.75f}));
   glGetUniformfv(id, program.UniformLocation("four"), values);
-  EXPECT_EQ(values[0], 4.0f);
-  EXPECT_EQ(values[3], 5.0f);
+  EXPECT_EQ(std::vector<float>(values, values + 4),
+            (std::vector<float>{4.0f, 4.5f, 4.75f, 5.0f}));
   use.EndScope();
   program.Release();
 }
@@ -302,7 +322,11 @@ TEST_F(ShaderProgram, GeometryProgramLinksAllThreeStagesAndReleaseEmptiesIt) {
   program.Release();
   EXPECT_EQ(program.ProgramId(), 0u);
   EXPECT_FALSE(program.HasProgram());
+  EXPECT_EQ(TakeGlErrors(), "");
   EXPECT_EQ(program.UniformLocation("tint"), -1);  // the cache went with the program
+  // Answered without asking GL about program 0, which would leave
+  // GL_INVALID_VALUE in the host's context.
+  EXPECT_EQ(TakeGlErrors(), "");
   ExpectAllDeleted(createShader.Returned(), createProgram.Returned());
   program.Release();  // harmless when empty
 }

@@ -2,7 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 
 #include "StdoutCapture.h"
@@ -10,12 +12,29 @@
 namespace {
 
 using glhelpers_test::StdoutCapture;
+using glhelpers_test::StdoutFileCapture;
 
 TEST(DebugLog, WritesTheTextAsOneLineOnStandardOutput) {
   StdoutCapture capture;
   ffglex::DebugLog("abc");
   ffglex::DebugLog(std::string("x\0y", 3));  // written by its length, not up to the NUL
   EXPECT_EQ(capture.Text(), std::string("abc\nx\0y\n", 8));
+}
+
+TEST(DebugLog, EachLineLeavesTheProcessAndAClosedOutputDoesNotSilenceLaterLines) {
+  StdoutFileCapture capture;
+  ASSERT_TRUE(capture.Ready());
+  ffglex::DebugLog("first");
+  EXPECT_EQ(capture.FlushedText(), "first\n");  // flushed, not waiting in a buffer
+
+  capture.Close();
+  ffglex::DebugLog("nowhere to go");
+  capture.Reopen();
+  ffglex::DebugLog("second");
+  const std::string text = capture.FlushedText();
+  // The line written while closed may or may not be lost; the next one is not.
+  EXPECT_EQ(text.substr(text.size() - std::min<std::size_t>(text.size(), 7)), "second\n") << text;
+  EXPECT_EQ(text.substr(0, 6), "first\n");
 }
 
 TEST(DebugLog, LogMessage2JoinsBothPartsIntoOneLine) {
@@ -38,6 +57,9 @@ TEST(HsvToRgb, MatchesTheSectorsInBothPrecisions) {
       {1.0, 1, 1, 1, 0, 0},         // a full turn wraps to red
       {0.7, 0, 0.25, 0.25, 0.25, 0.25},  // grey ignores hue
       {0.25, 0.5, 0.8, 0.6, 0.8, 0.4},
+      {0.4, 1, 1, 0, 1, 0.4},       // sector 2
+      {0.6, 1, 1, 0, 0.4, 1},       // sector 3
+      {0.7, 1, 0.5, 0.1, 0, 0.5},   // sector 4
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(testing::Message() << "h=" << c.h << " s=" << c.s << " v=" << c.v);
@@ -142,6 +164,25 @@ TEST(RandomFloat, StaysWithinItsBounds) {
   EXPECT_LT(lowest, -1.5f);
   EXPECT_GT(highest, 2.5f);
   EXPECT_EQ(ffglex::RandomFloat(1.0f, 1.0f), 1.0f);
+}
+
+// Seeds the generator so that the next draw RandomFloat makes is `wanted`.
+void SeedSoTheNextDrawIs(int wanted) {
+  const unsigned seed = 11;
+  std::srand(seed);
+  long skip = 0;
+  while (std::rand() % 32768 != wanted) ++skip;
+  std::srand(seed);
+  while (skip-- > 0) std::rand();
+}
+
+TEST(RandomFloat, BothEndsOfTheGeneratorGiveExactlyTheBounds) {
+  SeedSoTheNextDrawIs(32767);
+  EXPECT_EQ(ffglex::RandomFloat(-3.0f, 3.3f), 3.3f);  // rounding alone would give 3.30000019
+  SeedSoTheNextDrawIs(32767);
+  EXPECT_EQ(ffglex::RandomFloat(3.3f, -3.0f), -3.0f);
+  SeedSoTheNextDrawIs(0);
+  EXPECT_EQ(ffglex::RandomFloat(-3.0f, 3.3f), -3.0f);
 }
 
 }  // namespace

@@ -1,6 +1,7 @@
 // The dispatcher across the library boundary: every row's source (descriptor,
 // prototype, instance), unhandled codes, missing instances and records,
 // events, text out, capabilities and exceptions stopped at the boundary.
+#include <algorithm>
 #include <cstring>
 
 #include "PluginFixture.h"
@@ -10,20 +11,59 @@ namespace {
 using Calls = std::vector<std::string>;
 using Dispatch = PluginFixture;
 
+// Boundary records are read and built here at raw byte offsets rather than
+// through the product's header, so a wrong offset there cannot pass.
+template <typename T>
+T At(const void* record, std::size_t offset) {
+  T value;
+  std::memcpy(&value, static_cast<const unsigned char*>(record) + offset, sizeof value);
+  return value;
+}
+
+template <typename T>
+void Put(void* record, std::size_t offset, T value) {
+  std::memcpy(static_cast<unsigned char*>(record) + offset, &value, sizeof value);
+}
+
+// Code 50 or 51 into a buffer of `size` bytes pre-filled with '#' and
+// surrounded by guard bytes that must survive the call.
+struct GuardedText {
+  uint32_t result = FF_FAIL;
+  std::string buffer;
+};
+
+GuardedText CallTextOut(const testhost::PluginLibrary& library, uint32_t code, uint32_t id,
+                        uint32_t size, FFGLInstanceHandle instance = nullptr) {
+  constexpr std::size_t kGuard = 32;
+  std::vector<char> bytes(kGuard + size + kGuard, 'G');
+  std::fill_n(bytes.begin() + kGuard, size, '#');
+  alignas(8) unsigned char record[24] = {};
+  Put<uint32_t>(record, 0, id);
+  Put<char*>(record, 8, size ? bytes.data() + kGuard : nullptr);
+  Put<uint32_t>(record, 16, size);
+  GuardedText out;
+  out.result = library.CallWithPointer(code, record, instance).AsUInt();
+  out.buffer.assign(bytes.data() + kGuard, size);
+  EXPECT_EQ(std::string(bytes.begin(), bytes.begin() + kGuard), std::string(kGuard, 'G'));
+  EXPECT_EQ(std::string(bytes.end() - kGuard, bytes.end()), std::string(kGuard, 'G'))
+      << "code " << code << " wrote past a buffer of " << size;
+  return out;
+}
+
 
 TEST_F(Dispatch, InformationRecordsComeFromTheDescriptor) {
-  const PluginInfoRecord* info = library_->GetInfo();
+  const void* info = library_->GetInfo();
   ASSERT_NE(info, nullptr);
-  EXPECT_EQ(std::memcmp(info->PluginUniqueID, "TSTP", 4), 0);
-  EXPECT_EQ(std::memcmp(info->PluginName, "Host Test Plugin", 16), 0);  // 16: no terminator
-  EXPECT_EQ(info->APIMajorVersion, 2u);
-  EXPECT_EQ(info->APIMinorVersion, 1u);
-  EXPECT_EQ(info->PluginType, FF_SOURCE);
-  const ExtendedInfoRecord* extended = library_->GetExtendedInfo();
+  EXPECT_EQ(At<uint32_t>(info, 0), 2u);
+  EXPECT_EQ(At<uint32_t>(info, 4), 1u);
+  EXPECT_EQ(std::memcmp(static_cast<const char*>(info) + 8, "TSTP", 4), 0);
+  EXPECT_EQ(std::memcmp(static_cast<const char*>(info) + 12, "Host Test Plugin", 16), 0);
+  EXPECT_EQ(At<uint32_t>(info, 28), FF_SOURCE);
+  const void* extended = library_->GetExtendedInfo();
   ASSERT_NE(extended, nullptr);
-  EXPECT_STREQ(extended->About, "Test plugin");
-  EXPECT_STREQ(extended->Description, "Records every call");
-  EXPECT_EQ(extended->FreeFrameExtendedDataBlock, nullptr);
+  EXPECT_STREQ(At<const char*>(extended, 8), "Records every call");
+  EXPECT_STREQ(At<const char*>(extended, 16), "Test plugin");
+  EXPECT_EQ(At<const void*>(extended, 32), nullptr);
   EXPECT_TRUE(TakeCalls().empty());  // no prototype needed for these
 }
 
@@ -167,6 +207,17 @@ TEST_F(Dispatch, ElementValuesChangeOnlyTheInstanceStore) {
   EXPECT_EQ(library_->GetParameterElementValue(2, 1).AsFloat(), 1.0f);
   EXPECT_STREQ(instance->GetParameterElementName(2, 1), "B");
   EXPECT_EQ(instance->GetNumParameterElements(2), 3u);
+
+  // An instance that replaces its option list answers from the new list;
+  // the host asking without an instance still gets the prototype's.
+  probe::GetSwitches().elementsOnFrame = {{2, {"W", "X", "Y", "Z"}}};
+  ASSERT_EQ(instance->ProcessOpenGL(), FF_SUCCESS);
+  EXPECT_EQ(instance->GetNumParameterElements(2), 4u);
+  EXPECT_STREQ(instance->GetParameterElementName(2, 3), "Z");
+  EXPECT_EQ(instance->GetParameterElementValue(2, 3).AsFloat(), 5.0f);
+  EXPECT_EQ(library_->GetNumParameterElements(2), 3u);
+  EXPECT_STREQ(library_->GetParameterElementName(2, 1), "B");
+  EXPECT_EQ(library_->GetParameterElementName(2, 3), nullptr);
 }
 
 TEST_F(Dispatch, HostStateCodesReachTheInstance) {
@@ -176,12 +227,12 @@ TEST_F(Dispatch, HostStateCodesReachTheInstance) {
   TakeCalls();
   EXPECT_EQ(instance->GetInputStatus(0), 1u);
   EXPECT_EQ(instance->GetInputStatus(1), FF_FAIL);
-  EXPECT_EQ(instance->SetTime(2.5), FF_SUCCESS);
+  EXPECT_EQ(instance->SetTime(0.1), FF_SUCCESS);  // not exact in a float
   EXPECT_EQ(instance->SetBeatInfo(128.0f, 0.5f), FF_SUCCESS);
   EXPECT_EQ(instance->SetHostInfo("Mixer", "7.3.2"), FF_SUCCESS);
   EXPECT_EQ(instance->SetSampleRate(48000), FF_SUCCESS);
   EXPECT_EQ(instance->Resize(ViewportRecord{1, 2, 3, 4}), FF_SUCCESS);
-  EXPECT_EQ(TakeCalls(), (Calls{"P2.SetTime(2.5)", "P2.SetBeatInfo(128,0.5)",
+  EXPECT_EQ(TakeCalls(), (Calls{"P2.SetTime(0.10000000000000001)", "P2.SetBeatInfo(128,0.5)",
                                 "P2.SetHostInfo(Mixer,7.3.2)", "P2.SetSampleRate(48000)",
                                 "P2.Resize(1,2,3,4)"}));
 }
@@ -202,13 +253,22 @@ TEST_F(Dispatch, EventsAreHandedOverInStoreOrderUpToTheCapacity) {
   EXPECT_EQ(none.result, FF_SUCCESS);
   EXPECT_EQ(none.count, 0u);
 
-  const testhost::ParameterEvents two = instance->TakeParameterEvents(2);
-  EXPECT_EQ(two.result, FF_SUCCESS);
-  ASSERT_EQ(two.count, 2u);
-  EXPECT_EQ(two.events[0].parameterID, 0u);
-  EXPECT_EQ(two.events[0].eventFlags, FF_EVENT_FLAG_VALUE);
-  EXPECT_EQ(two.events[1].parameterID, 2u);
-  EXPECT_EQ(two.events[1].eventFlags, FF_EVENT_FLAG_VISIBILITY);
+  // Two of three, into an array of three 16-byte entries: id at 0, flags at
+  // 8; the padding and the entry not handed over keep the host's bytes.
+  unsigned char events[48];
+  std::memset(events, 0xAB, sizeof events);
+  alignas(8) unsigned char request[16] = {};
+  Put<uint32_t>(request, 0, 2);
+  Put<void*>(request, 8, events);
+  EXPECT_EQ(instance->Call(FF_GET_PARAMETER_EVENTS, FFGLValue::FromPointer(request)).bits,
+            FF_SUCCESS);
+  EXPECT_EQ(At<uint32_t>(request, 0), 2u);
+  EXPECT_EQ(At<uint32_t>(events, 0), 0u);
+  EXPECT_EQ(At<uint64_t>(events, 8), FF_EVENT_FLAG_VALUE);
+  EXPECT_EQ(At<uint32_t>(events, 16), 2u);
+  EXPECT_EQ(At<uint64_t>(events, 24), FF_EVENT_FLAG_VISIBILITY);
+  for (std::size_t at : {4, 5, 6, 7, 20, 21, 22, 23}) EXPECT_EQ(events[at], 0xAB) << at;
+  for (std::size_t at = 32; at < 48; ++at) EXPECT_EQ(events[at], 0xAB) << at;
 
   const testhost::ParameterEvents rest = instance->TakeParameterEvents(8);
   ASSERT_EQ(rest.count, 1u);
@@ -221,22 +281,26 @@ TEST_F(Dispatch, TextOutCopiesWithoutATerminator) {
   auto instance = Instantiate();
   ASSERT_TRUE(instance);
 
-  testhost::TextOut group = library_->GetParameterGroup(0, 2, '#');
+  GuardedText group = CallTextOut(*library_, FF_GET_PARAMETER_GROUP, 0, 2);
   EXPECT_EQ(group.result, FF_SUCCESS);
   EXPECT_EQ(group.buffer, "Ma");
-  group = library_->GetParameterGroup(0, 6, '#');
+  group = CallTextOut(*library_, FF_GET_PARAMETER_GROUP, 0, 6);
   EXPECT_EQ(group.buffer, "Main##");
-  group = library_->GetParameterGroup(1, 3, '#');  // empty group
+  group = CallTextOut(*library_, FF_GET_PARAMETER_GROUP, 1, 3);  // empty group
   EXPECT_EQ(group.result, FF_SUCCESS);
   EXPECT_EQ(group.buffer, "###");
-  EXPECT_EQ(library_->GetParameterGroup(0, 0).result, FF_FAIL);
+  EXPECT_EQ(CallTextOut(*library_, FF_GET_PARAMETER_GROUP, 0, 0).result, FF_FAIL);
 
   // Display names come from the instance's own store.
-  EXPECT_EQ(instance->GetParameterDisplayName(0, 6, '#').buffer, "######");
+  const auto displayName = [&](uint32_t id, uint32_t size) {
+    return CallTextOut(*library_, FF_GET_PARAMETER_DISPLAY_NAME, id, size, instance->Handle());
+  };
+  EXPECT_EQ(displayName(0, 6).buffer, "######");
   ASSERT_EQ(instance->ProcessOpenGL(), FF_SUCCESS);
-  EXPECT_EQ(instance->GetParameterDisplayName(0, 6, '#').buffer, "Gain##");
-  EXPECT_EQ(instance->GetParameterDisplayName(99, 2, '#').buffer, "##");
-  EXPECT_EQ(instance->GetParameterDisplayName(0, 0).result, FF_FAIL);
+  EXPECT_EQ(displayName(0, 6).buffer, "Gain##");
+  EXPECT_EQ(displayName(0, 3).buffer, "Gai");
+  EXPECT_EQ(displayName(99, 2).buffer, "##");
+  EXPECT_EQ(displayName(0, 0).result, FF_FAIL);
 }
 
 TEST_F(Dispatch, CapabilitiesComeFromThePrototype) {

@@ -99,10 +99,13 @@ TEST_F(LifeCycle, InitialiseCallbackRunsEveryTimeAndItsRefusalIsPassedOn) {
   EXPECT_EQ(library_->Initialise(), 7u);
   EXPECT_EQ(library_->GetNumParameters(), FF_FAIL);
   EXPECT_EQ(library_->GetParameterName(0), nullptr);
+  // Neither 0 nor FF_FAIL still leaves no prototype: no instance either.
+  EXPECT_FALSE(library_->Instantiate(ViewportRecord{0, 0, 4, 4}));
   probe::GetSwitches().initialiseResult = 0;
   EXPECT_EQ(library_->GetNumParameters(), 7u);
   EXPECT_EQ(TakeCalls(), (Calls{"P1.destroy", "deinitialise", "initialise", "initialise",
-                                "initialise", "initialise", "factory", "P2.construct"}));
+                                "initialise", "initialise", "initialise", "factory",
+                                "P2.construct"}));
 }
 
 TEST_F(LifeCycle, DeInitialiseDeletesOnlyThePrototype) {

@@ -55,8 +55,8 @@ TEST(PluginBase, DefaultsStoreWhatTheHostSends) {
   const ViewportRecord resized{0, 0, 8, 9};
   EXPECT_EQ(plugin.Resize(&resized), FF_SUCCESS);
   EXPECT_EQ(plugin.GetViewport().height, 9u);
-  EXPECT_EQ(plugin.SetTime(12.5), FF_SUCCESS);
-  EXPECT_EQ(plugin.GetHostTime(), 12.5);
+  EXPECT_EQ(plugin.SetTime(0.1), FF_SUCCESS);
+  EXPECT_EQ(plugin.GetHostTime(), 0.1);  // kept as a double
   plugin.SetBeatInfo(128.0f, 0.25f);
   EXPECT_EQ(plugin.GetBpm(), 128.0f);
   EXPECT_EQ(plugin.GetBarPhase(), 0.25f);
@@ -150,6 +150,21 @@ TEST(Thumbnail, CodeFortyTwoReportsTheRegisteredThumbnail) {
     EXPECT_EQ(plugMain(FF_GET_THUMBNAIL, FFGLValue::FromPointer(&record), nullptr).bits,
               FF_SUCCESS);
     EXPECT_EQ(pixels[0], 0xCAFEF00Du);
+
+    // 65536 x 65537 pixels hold only 65536 once the size wraps in 32 bits:
+    // those are copied and nothing beyond them is read or written.
+    ThumbnailImage wrapped(65536, 65537, std::vector<ThumbnailPixel>{ThumbnailPixel(7u)});
+    const std::size_t held = 65536, guard = 16;
+    std::vector<uint32_t> buffer(held + guard, 0xAAAAAAAAu);
+    record.rgbaPixelBuffer = buffer.data();
+    EXPECT_EQ(plugMain(FF_GET_THUMBNAIL, FFGLValue::FromPointer(&record), nullptr).bits,
+              FF_SUCCESS);
+    EXPECT_EQ(record.width, 65536u);
+    EXPECT_EQ(record.height, 65537u);
+    EXPECT_EQ(buffer[0], 7u);
+    EXPECT_EQ(buffer[held - 1], 0u);
+    EXPECT_EQ(std::vector<uint32_t>(buffer.begin() + held, buffer.end()),
+              std::vector<uint32_t>(guard, 0xAAAAAAAAu));
   }
   // A destroyed thumbnail is no longer handed out.
   EXPECT_EQ(g_thumbnail, nullptr);

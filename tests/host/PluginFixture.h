@@ -33,6 +33,9 @@ class PluginFixture : public ::testing::Test {
     library_.reset();
     if (framebuffer_) framebuffer_->Unbind();
     framebuffer_.reset();
+    if (context_) {
+      EXPECT_EQ(context_->TakeErrors(), "");
+    }
     context_.reset();
     probe::Reset();
   }

@@ -13,6 +13,7 @@
 #include <map>
 #include <stdexcept>
 #include <string>
+#include <vector>
 
 #include "TestProbe.h"
 #include "host/CFFGLPlugin.h"
@@ -126,6 +127,9 @@ class TestPlugin : public CFFGLPlugin {
     for (const auto& change : switches.visibilityOnFrame)
       SetParamVisibility(change.first, change.second, true);
     for (const auto& change : switches.eventsOnFrame) RaiseParamEvent(change.first, change.second);
+    for (const auto& change : switches.elementsOnFrame)
+      SetParamElements(change.first, change.second,
+                       std::vector<float>(change.second.size(), 5.0f), false);
     switches.topLeftEnabledAtFrame = GetTopLeftOrientationEnabled();
     if (probe::GetSwitches().processFails) return FF_FAIL;
     glClearColor(floats_[0], 0.5f, 0.0f, 1.0f);
@@ -144,7 +148,7 @@ class TestPlugin : public CFFGLPlugin {
   }
 
   uint32_t SetTime(double time) override {
-    Enter("SetTime", Format("(%g)", time));
+    Enter("SetTime", Format("(%.17g)", time));  // every digit a double holds
     return CFFGLPlugin::SetTime(time);
   }
 

@@ -36,6 +36,8 @@ struct Switches {
   std::vector<std::pair<uint32_t, std::string>> displayNamesOnFrame;
   std::vector<std::pair<uint32_t, bool>> visibilityOnFrame;
   std::vector<std::pair<uint32_t, uint64_t>> eventsOnFrame;
+  // Element lists (names; every value 5.0) that replace the instance's own.
+  std::vector<std::pair<uint32_t, std::vector<std::string>>> elementsOnFrame;
   // What the instance's store said of top-left orientation at the last frame.
   uint32_t topLeftEnabledAtFrame = 0xFFFFFFFFu;
 };

@@ -33,16 +33,20 @@ void operator delete[](void* p) noexcept { std::free(p); }
 void operator delete(void* p, std::size_t) noexcept { std::free(p); }
 void operator delete[](void* p, std::size_t) noexcept { std::free(p); }
 
+// The running flag is private; an explicit instantiation may name it, and the
+// friend it defines hands it to the test.
+bool RunningFlag(const NdiReceiver& receiver);
+template <std::atomic<bool> NdiReceiver::*Flag>
+struct RunningFlagAccess {
+  friend bool RunningFlag(const NdiReceiver& receiver) { return (receiver.*Flag).load(); }
+};
+template struct RunningFlagAccess<&NdiReceiver::running>;
+
 namespace {
 
 using nditest::TestPicture;
 using nditest::WaitUntil;
-
-std::vector<std::string> Events() {
-  std::vector<std::string> events;
-  for (int i = 0; i < NdiSim_EventCount(); ++i) events.push_back(NdiSim_Event(i));
-  return events;
-}
+using ndisim::Events;
 
 class NdiReceiverFailure : public ::testing::Test {
  protected:
@@ -53,9 +57,7 @@ class NdiReceiverFailure : public ::testing::Test {
   void TearDown() override {
     gFailingAllocationSize = 0;
     receiver.Stop();
-    EXPECT_EQ(NdiSim_MisuseCount(), 0);
-    EXPECT_EQ(NdiSim_VideoHandedBack(), NdiSim_VideoHandedOut());
-    EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
+    EXPECT_EQ(ndisim::TeardownProblems(), std::vector<std::string>{});
   }
 
   ndisim::ScopedRuntimeFolder runtimeFolder{NDISIM_RUNTIME_DIR};
@@ -69,6 +71,7 @@ TEST_F(NdiReceiverFailure, StartThatCannotCreateTheThreadReportsFalseAndStaysSto
     ASSERT_TRUE(noThreads.Active());
     EXPECT_FALSE(receiver.Start());
   }
+  EXPECT_FALSE(RunningFlag(receiver));
   // Stopped, not half-started: nothing was loaded, the status is untouched,
   // and Stop has no thread to wait for.
   EXPECT_EQ(receiver.GetSnapshot().status, "Starting NDI");

@@ -2,7 +2,9 @@
 // the real loader (NDI_RUNTIME_DIR_V6 names the simulator's folder). After
 // every test the runtime must have seen no unused slot, no unknown handle,
 // every captured record handed back, and everything released.
+#include <chrono>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "NdiTestSupport.h"
@@ -13,23 +15,14 @@ namespace {
 
 using nditest::TestPicture;
 using nditest::WaitUntil;
+using ndisim::Events;
+using ndisim::RuntimeIsLoaded;
+using ndisim::SetSources;
 
 constexpr const char* kWaiting = "Waiting for KESTRIN NDI source";
 
-std::vector<std::string> Events() {
-  std::vector<std::string> events;
-  for (int i = 0; i < NdiSim_EventCount(); ++i) events.push_back(NdiSim_Event(i));
-  return events;
-}
-
 std::vector<std::string> TailOf(const std::vector<std::string>& all, std::size_t n) {
   return {all.end() - static_cast<std::ptrdiff_t>(std::min(n, all.size())), all.end()};
-}
-
-bool SimRuntimeIsLoaded() { return testos::IsLibraryLoaded(nditest::SimRuntimeFile()); }
-
-void SetSources(const std::vector<NdiSimSource>& sources) {
-  NdiSim_SetSources(sources.data(), static_cast<int>(sources.size()));
 }
 
 class NdiReceiverTest : public ::testing::Test {
@@ -37,16 +30,9 @@ class NdiReceiverTest : public ::testing::Test {
   void SetUp() override { NdiSim_Reset(); }
 
   void TearDown() override {
-    NdiSim_BlockCaptures(0);
-    NdiSim_BlockReadyCheck(0);
+    ndisim::ReleaseBlocks();
     receiver.Stop();
-    for (int i = 0; i < NdiSim_MisuseCount(); ++i) ADD_FAILURE() << NdiSim_Misuse(i);
-    EXPECT_EQ(NdiSim_BadSlotCount(), 0);
-    EXPECT_EQ(NdiSim_VideoHandedBack(), NdiSim_VideoHandedOut());
-    EXPECT_EQ(NdiSim_LiveFinders(), 0);
-    EXPECT_EQ(NdiSim_LiveReceivers(), 0);
-    EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
-    EXPECT_FALSE(SimRuntimeIsLoaded());
+    EXPECT_EQ(ndisim::TeardownProblems(), std::vector<std::string>{});
   }
 
   std::string Status() const { return receiver.GetSnapshot().status; }
@@ -126,6 +112,16 @@ TEST_F(NdiReceiverTest, DisconnectsAndDropsTheFrameWhenTheSourceDisappears) {
   EXPECT_EQ(NdiSim_Connect(1).sourceIndex, -1);  // connect with null
 }
 
+TEST_F(NdiReceiverTest, NullSourceListCountsAsNoSourcesWhateverItsCount) {
+  SetSources({{"KESTRIN - Viewport", "a"}});
+  NdiSim_SetNullSourceList(1, 3);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  EXPECT_EQ(NdiSim_ConnectCount(), 0);
+  NdiSim_SetNullSourceList(0, 0);
+  EXPECT_TRUE(WaitForStatus("Receiving: KESTRIN - Viewport"));
+}
+
 TEST_F(NdiReceiverTest, NullAddressIsRememberedAsEmptyAndAnAddressChangeReconnects) {
   SetSources({{"KESTRIN - Viewport", nullptr}});
   ASSERT_TRUE(receiver.Start());
@@ -151,10 +147,21 @@ TEST_F(NdiReceiverTest, RequestChangesAreSeenAtOnceAndOverridesTakeTheLastExactN
   ASSERT_TRUE(receiver.Start());
   ASSERT_TRUE(WaitForStatus("Receiving: Studio Camera"));
   EXPECT_EQ(NdiSim_Connect(0).sourceIndex, 3);
+  ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
 
+  // With the worker held inside a capture: the old source's picture goes
+  // with the change itself, and the very next pass connects to the new one
+  // rather than the next timed rediscovery.
+  NdiSim_BlockCaptures(1);
+  ASSERT_TRUE(WaitUntil([] { return NdiSim_BlockedCaptures() == 1; }));
+  const int captures = NdiSim_CaptureCount();
   receiver.SetRequestedSource("@projector:VP-07");
-  ASSERT_TRUE(WaitForStatus("Receiving: KESTRIN - VP-07 - Wall"));
+  EXPECT_FALSE(Frame());
+  NdiSim_BlockCaptures(0);
+  ASSERT_TRUE(WaitUntil([&] { return NdiSim_CaptureCount() > captures; }));
+  ASSERT_EQ(NdiSim_ConnectCount(), 2);
   EXPECT_EQ(NdiSim_Connect(1).sourceIndex, 2);
+  EXPECT_EQ(Status(), "Receiving: KESTRIN - VP-07 - Wall");
 
   receiver.SetRequestedSource("Nobody");
   ASSERT_TRUE(WaitForStatus(kWaiting));
@@ -176,6 +183,38 @@ TEST_F(NdiReceiverTest, PublishesPackedFramesAndHandsEveryRecordBack) {
   EXPECT_GT(frame->timestampNs, 0);
   EXPECT_TRUE(WaitUntil([] { return NdiSim_VideoHandedBack() == 1; }));
 }
+
+// Later frames reuse the storage of frames nobody holds; a frame still held
+// never changes, not even after its receiver has gone.
+TEST_F(NdiReceiverTest, HeldFramesNeverChangeAndOutliveTheReceiver) {
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  TestPicture first(64, 16, 64 * 4 + 8);
+  const std::vector<std::uint8_t> expected = first.Packed();
+  const auto held = Publish(std::move(first));
+  ASSERT_TRUE(held);
+  for (int i = 1; i <= 6; ++i) {
+    TestPicture next(64, 16, 64 * 4);
+    for (std::uint8_t& byte : next.bytes) byte = static_cast<std::uint8_t>(byte * 3 + i);
+    const std::vector<std::uint8_t> packed = next.Packed();
+    const auto frame = Publish(std::move(next));
+    ASSERT_TRUE(frame);
+    EXPECT_EQ(frame->pixels, packed) << i;
+  }
+  EXPECT_EQ(held->pixels, expected);
+
+  // The status goes into storage the caller keeps: no new text each frame.
+  ReceiverSnapshot into;
+  receiver.GetSnapshot(into);
+  const char* const storage = into.status.data();
+  receiver.GetSnapshot(into);
+  EXPECT_EQ(into.status.data(), storage);
+  EXPECT_EQ(into.status, kWaiting);
+  EXPECT_TRUE(into.frame);
+
+  receiver.Stop();
+  EXPECT_EQ(held->pixels, expected);
+}  // the last frame goes, and its storage with it
 
 TEST_F(NdiReceiverTest, RejectedFramesAreHandedBackAndChangeNothing) {
   ASSERT_TRUE(receiver.Start());
@@ -282,6 +321,33 @@ TEST_F(NdiReceiverTest, DemoSourcePlaysAnUprightMovingPicture) {
   }));
 }
 
+// A runtime whose capture comes back at once with nothing must not turn the
+// loop into a spin; the rest that paces it instead ends as soon as Stop asks.
+TEST_F(NdiReceiverTest, CapturesThatReturnAtOnceArePacedAndStopEndsTheRest) {
+  NdiSim_SetCapturesReturnAtOnce(1);
+  ASSERT_TRUE(receiver.Start());
+  ASSERT_TRUE(WaitForStatus(kWaiting));
+  const int before = NdiSim_CaptureCount();
+  std::this_thread::sleep_for(std::chrono::milliseconds(300));
+  const int passes = NdiSim_CaptureCount() - before;
+  EXPECT_GE(passes, 2);
+  EXPECT_LE(passes, 12);  // about one per 50 ms, not thousands
+
+  // Ten stops, each while the worker rests, take far less than ten rests.
+  std::chrono::steady_clock::duration stopping{};
+  for (int i = 0; i < 10; ++i) {
+    if (i > 0) {
+      ASSERT_TRUE(receiver.Start());
+    }
+    const int captures = NdiSim_CaptureCount();
+    ASSERT_TRUE(WaitUntil([&] { return NdiSim_CaptureCount() > captures; }));
+    const auto start = std::chrono::steady_clock::now();
+    receiver.Stop();
+    stopping += std::chrono::steady_clock::now() - start;
+  }
+  EXPECT_LT(std::chrono::duration_cast<std::chrono::milliseconds>(stopping).count(), 250);
+}
+
 // --- Life ----------------------------------------------------------------------
 
 TEST_F(NdiReceiverTest, StatusStaysUntilTheWorkerWritesAndStopStartReloadsTheRuntime) {
@@ -299,7 +365,7 @@ TEST_F(NdiReceiverTest, StatusStaysUntilTheWorkerWritesAndStopStartReloadsTheRun
   ASSERT_TRUE(Publish(TestPicture(4, 4, 16)));
   receiver.Stop();
   EXPECT_EQ(TailOf(Events(), 3), (std::vector<std::string>{"recv_destroy", "find_destroy", "unload"}));
-  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(RuntimeIsLoaded());
   EXPECT_FALSE(Frame());
   EXPECT_EQ(Status(), "Receiving: KESTRIN - Viewport");
 
@@ -344,7 +410,7 @@ TEST_P(NdiReceiverEnding, ReportsAndReleasesEverything) {
   ASSERT_TRUE(receiver.Start());
   ASSERT_TRUE(WaitForStatus(GetParam().status));
   ASSERT_TRUE(WaitUntil([] { return NdiSim_UnloadCount() == NdiSim_LoadCount(); }));
-  EXPECT_FALSE(SimRuntimeIsLoaded());
+  EXPECT_FALSE(RuntimeIsLoaded());
   EXPECT_FALSE(Frame());
   EXPECT_EQ(NdiSim_CaptureCount(), 0);
   receiver.Stop();  // the worker has ended: nothing to wait for

@@ -2,10 +2,41 @@
 // which folder wins, which values are unusable, and what a library that is
 // not a usable runtime leaves behind.
 #include <string>
+#include <vector>
 
 #include "NdiTestSupport.h"
 #include "preview/NdiRuntime.h"
 #include "testing/ndi_runtime_sim/SimEnvironment.h"
+
+#ifndef _WIN32
+#include <dlfcn.h>
+
+namespace {
+
+// The runtime paths handed to dlopen to load a library (not to ask whether
+// one is loaded), in order.
+std::vector<std::string>& RuntimeLoadAttempts() {
+  static std::vector<std::string> attempts;
+  return attempts;
+}
+
+bool EndsWith(const std::string& text, const std::string& end) {
+  return text.size() >= end.size() && text.compare(text.size() - end.size(), end.size(), end) == 0;
+}
+
+}  // namespace
+
+// Stands in front of the C library's dlopen for this program, so the test
+// sees every path the loader tries, also those that load nothing.
+extern "C" void* dlopen(const char* file, int mode) noexcept {
+  using DlopenFunction = void* (*)(const char*, int);
+  static const auto next = reinterpret_cast<DlopenFunction>(dlsym(RTLD_NEXT, "dlopen"));
+  if (file && !(mode & RTLD_NOLOAD) && EndsWith(file, NDISIM_RUNTIME_FILE_NAME)) {
+    RuntimeLoadAttempts().push_back(file);
+  }
+  return next(file, mode);
+}
+#endif
 
 namespace {
 
@@ -21,7 +52,12 @@ const std::string kSeparator = "/";
 
 class NdiRuntimeLoader : public ::testing::Test {
  protected:
-  void SetUp() override { NdiSim_Reset(); }
+  void SetUp() override {
+    NdiSim_Reset();
+#ifndef _WIN32
+    RuntimeLoadAttempts().clear();
+#endif
+  }
 
   static bool IsLoaded(const nditest::fs::path& file) { return testos::IsLibraryLoaded(file); }
 
@@ -82,13 +118,41 @@ TEST_F(NdiRuntimeLoader, EmptyAndOverLongValuesCountAsUnset) {
     NdiRuntime runtime = LoadNdiRuntime();
     EXPECT_TRUE(runtime.table);
     EXPECT_EQ(NdiSim_LastLoadedPath(), v5Dir + kSeparator + NDISIM_RUNTIME_FILE_NAME);
+#ifndef _WIN32
+    // Skipped, not tried with the file name alone.
+    EXPECT_EQ(RuntimeLoadAttempts(),
+              std::vector<std::string>{v5Dir + kSeparator + NDISIM_RUNTIME_FILE_NAME});
+    RuntimeLoadAttempts().clear();
+#endif
   }
   // The longest usable value (32767 units) is still read; here it names no
   // library, so nothing loads from it.
-  ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", std::string(32767, 'y').c_str());
+  const std::string longest(32767, 'y');
+  ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", longest.c_str());
   ScopedEnvironmentVariable none("NDI_RUNTIME_DIR_V5", "");
   EXPECT_FALSE(LoadNdiRuntime().module);
+#ifndef _WIN32
+  EXPECT_EQ(RuntimeLoadAttempts(),
+            std::vector<std::string>{longest + kSeparator + NDISIM_RUNTIME_FILE_NAME});
+#endif
 }
+
+#ifndef _WIN32
+// A library whose imports cannot all be resolved is no runtime: it must fail
+// to load, so the search goes on, rather than load and end the process at
+// its first call.
+TEST_F(NdiRuntimeLoader, LibraryWithAnUnresolvableImportFallsThroughToTheNext) {
+  temp.PlaceRuntime("v6", nditest::fs::path(NDISIM_RUNTIME_UNRESOLVED_DIR) / NDISIM_RUNTIME_FILE_NAME);
+  const auto v5File = temp.PlaceRuntime("v5");
+  ScopedEnvironmentVariable a("NDI_RUNTIME_DIR_V6", temp.Text("v6").c_str());
+  ScopedEnvironmentVariable b("NDI_RUNTIME_DIR_V5", temp.Text("v5").c_str());
+  NdiRuntime runtime = LoadNdiRuntime();
+  EXPECT_TRUE(runtime.table);
+  EXPECT_EQ(NdiSim_LastLoadedPath(), testos::PathText(v5File));
+  EXPECT_EQ(NdiSim_LoadCount(), 1);
+  EXPECT_EQ(RuntimeLoadAttempts().size(), 2u);
+}
+#endif
 
 TEST_F(NdiRuntimeLoader, UsesTheValueExactlyAsRead) {
   temp.PlaceRuntime("v6");
@@ -126,8 +190,8 @@ TEST_F(NdiRuntimeLoader, UnusableLibraryIsKeptLoadedUntilTheRuntimeEnds) {
   };
   const Case cases[] = {
       {"no load export", nditest::SimRuntimeWithoutExportFile(), [] {}, 0},
-      {"null table", nditest::SimRuntimeFile(), [] { NdiSim_SetLoadReturnsNull(1); }, 0},
-      {"not ready", nditest::SimRuntimeFile(), [] { NdiSim_SetReady(0); }, 1},
+      {"null table", nditest::RuntimeFile(), [] { NdiSim_SetLoadReturnsNull(1); }, 0},
+      {"not ready", nditest::RuntimeFile(), [] { NdiSim_SetReady(0); }, 1},
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "testing/ndi_runtime_sim/NdiSimControl.h"
+#include "testing/ndi_runtime_sim/SimHelpers.h"
 #include "testing/portable/TestOs.h"
 
 namespace nditest {
@@ -20,10 +21,9 @@ namespace fs = std::filesystem;
 
 using testos::WaitUntil;
 
-// The simulated runtime built with the load export, and without it.
-inline fs::path SimRuntimeFile() {
-  return testos::NativePath(NDISIM_RUNTIME_DIR) / NDISIM_RUNTIME_FILE_NAME;
-}
+using ndisim::RuntimeFile;
+
+// The simulated runtime built without the load export.
 inline fs::path SimRuntimeWithoutExportFile() {
   return testos::NativePath(NDISIM_RUNTIME_WITHOUT_EXPORT_DIR) / NDISIM_RUNTIME_FILE_NAME;
 }
@@ -45,7 +45,7 @@ class TempFolder {
   // Copies `library` into `relativeFolder` ('/' separated) below this
   // folder; a copy is a library of its own to the dynamic loader.
   fs::path PlaceRuntime(const std::string& relativeFolder = {},
-                        const fs::path& library = SimRuntimeFile()) const {
+                        const fs::path& library = RuntimeFile()) const {
     const fs::path folder = path / testos::NativePath(relativeFolder);
     fs::create_directories(folder);
     fs::copy_file(library, folder / NDISIM_RUNTIME_FILE_NAME, fs::copy_options::overwrite_existing);

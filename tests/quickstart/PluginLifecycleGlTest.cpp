@@ -3,6 +3,7 @@
 // by a new InitGL on the same object) and every way InitGL can fail.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <memory>
 #include <string>
 
@@ -29,8 +30,15 @@ class ClockSource : public ffglqs::Source {
 
   uint32_t InitHook() override { return initHookResult; }
   void CleanHook() override { ++cleanHooks; }
+  uint32_t Render(const ProcessOpenGLRecord* record) override {
+    Source::Render(record);
+    return renderResult;
+  }
+
+  using Source::AddParam;
 
   uint32_t initHookResult = FF_SUCCESS;
+  uint32_t renderResult = FF_SUCCESS;
   int cleanHooks = 0;
 };
 
@@ -43,12 +51,17 @@ class PluginLifecycle : public ::testing::Test {
     framebuffer_ = testhost::HostFramebuffer::Create(2, 1, error);
     ASSERT_TRUE(framebuffer_) << error;
   }
+  void TearDown() override {
+    if (context_) {
+      EXPECT_EQ(context_->TakeErrors(), "");
+    }
+  }
 
   // One frame; the encoded frame number and time.
   void Frame(ClockSource& plugin, uint32_t& frame, float& time) {
     const ProcessOpenGLRecord record{0, nullptr};
     framebuffer_->Bind();
-    EXPECT_EQ(plugin.ProcessOpenGL(&record), FF_SUCCESS);
+    EXPECT_EQ(plugin.ProcessOpenGL(&record), plugin.renderResult);
     framebuffer_->Unbind();
     const testhost::RgbaImage image = framebuffer_->ReadPixels();
     frame = qstest::BitsAt(image, 0);
@@ -61,11 +74,22 @@ class PluginLifecycle : public ::testing::Test {
 };
 
 TEST_F(PluginLifecycle, ClockKeepsCountingAcrossANewGlSetUp) {
+  using Clock = std::chrono::steady_clock;
+  const Clock::time_point beforeConstruction = Clock::now();
+  const testgl::GlObjects objects = testgl::LiveGlObjects();
   ClockSource plugin;
+  const Clock::time_point afterConstruction = Clock::now();
   ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
   uint32_t frame1 = 0, frame2 = 0;
   float time1 = 0.0f, time2 = 0.0f;
+  const Clock::time_point beforeFrame = Clock::now();
   Frame(plugin, frame1, time1);
+  const Clock::time_point afterFrame = Clock::now();
+  // Seconds since construction: no less than the time certainly gone by
+  // since then, no more than the time that can have gone by.
+  const auto seconds = [](Clock::duration d) { return std::chrono::duration<double>(d).count(); };
+  EXPECT_GE(time1, seconds(beforeFrame - afterConstruction) - 1e-6);
+  EXPECT_LE(time1, seconds(afterFrame - beforeConstruction) + 1e-6);
   EXPECT_EQ(plugin.DeInitGL(), FF_SUCCESS);
   EXPECT_EQ(plugin.cleanHooks, 1);
   ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
@@ -75,14 +99,34 @@ TEST_F(PluginLifecycle, ClockKeepsCountingAcrossANewGlSetUp) {
   EXPECT_GE(time2, time1);
   EXPECT_GT(time1, 0.0f);
   plugin.DeInitGL();
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);  // no texture, buffer, vertex array or program
+}
+
+TEST_F(PluginLifecycle, TriggersResetWhateverRenderAnswers) {
+  ClockSource plugin;
+  auto trigger = ffglqs::ParamTrigger::Create("go");
+  plugin.AddParam(trigger);
+  ASSERT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
+  uint32_t frame = 0;
+  float time = 0.0f;
+  for (uint32_t result : {FF_SUCCESS, FF_FAIL, 7u}) {
+    SCOPED_TRACE(result);
+    plugin.renderResult = result;
+    ASSERT_EQ(plugin.SetFloatParameter(0, 1.0f), FF_SUCCESS);
+    Frame(plugin, frame, time);
+    EXPECT_EQ(trigger->GetValue(), 0.0f);
+  }
+  plugin.DeInitGL();
 }
 
 TEST_F(PluginLifecycle, FailedSetUpTearsDownAndCanBeTornDownAgain) {
+  const testgl::GlObjects objects = testgl::LiveGlObjects();
   ClockSource broken("void main() { fragColor = undeclared; }\n");
   EXPECT_EQ(broken.InitGL(&viewport_), FF_FAIL);
   EXPECT_EQ(broken.cleanHooks, 1);
   EXPECT_EQ(broken.DeInitGL(), FF_SUCCESS);  // as the instantiation does next
   EXPECT_EQ(broken.cleanHooks, 2);
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);
 
   ClockSource refused;
   refused.initHookResult = FF_FAIL;

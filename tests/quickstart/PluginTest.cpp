@@ -5,11 +5,11 @@
 #include <string>
 #include <utility>
 
-#include "FragmentHeaderText.h"
 #include "quickstart/Effect.h"
 #include "quickstart/Mixer.h"
 #include "quickstart/Snippets.h"
 #include "quickstart/Source.h"
+#include "tests/ExactTexts.h"
 
 namespace {
 
@@ -35,13 +35,22 @@ TEST(PluginParameters, IdsOutOfRangeAndTextOnOtherTypes) {
   plugin.AddParam(Param::Create("plain", 0.25f));
   plugin.AddParam(ParamText::Create("label", "hi"));
   plugin.AddParam(Param::Create("huge", 1e9f));
+  plugin.AddParam(Param::Create("clip", FF_TYPE_FILE, 0.0f));
 
   // An id equal to the count is out of range everywhere; nothing changes.
-  EXPECT_EQ(plugin.SetFloatParameter(3, 0.5f), FF_FAIL);
-  EXPECT_EQ(plugin.SetTextParameter(3, "x"), FF_FAIL);
-  EXPECT_EQ(plugin.GetFloatParameter(3), 0.0f);
-  EXPECT_EQ(plugin.GetTextParameter(3), FFGLFailTextPointer());
-  EXPECT_EQ(plugin.GetParameterDisplay(3), FFGLFailTextPointer());
+  EXPECT_EQ(plugin.SetFloatParameter(4, 0.5f), FF_FAIL);
+  EXPECT_EQ(plugin.SetTextParameter(4, "x"), FF_FAIL);
+  EXPECT_EQ(plugin.GetFloatParameter(4), 0.0f);
+  EXPECT_EQ(plugin.GetTextParameter(4), FFGLFailTextPointer());
+  EXPECT_EQ(plugin.GetParameterDisplay(4), FFGLFailTextPointer());
+
+  // A file parameter keeps the path the host sends.
+  ASSERT_NE(plugin.GetTextParameter(3), FFGLFailTextPointer());
+  EXPECT_STREQ(plugin.GetTextParameter(3), "");
+  EXPECT_EQ(plugin.SetTextParameter(3, "C:\\clips\\a.mov"), FF_SUCCESS);
+  EXPECT_STREQ(plugin.GetTextParameter(3), "C:\\clips\\a.mov");
+  EXPECT_EQ(plugin.SetTextParameter(3, nullptr), FF_SUCCESS);
+  EXPECT_STREQ(plugin.GetTextParameter(3), "");
 
   // Text operations need a text parameter; a float reaches any parameter.
   EXPECT_EQ(plugin.SetTextParameter(0, "x"), FF_FAIL);
@@ -59,7 +68,9 @@ TEST(PluginParameters, IdsOutOfRangeAndTextOnOtherTypes) {
 }
 
 // The framework's header followed by a source plugin's addition.
-std::string SourceHeader() { return qstest::FragmentHeader() + "\n\t\tin vec2 i_uv;\n\t"; }
+std::string SourceHeader() {
+  return std::string(exact::kFragmentHeader) + exact::kSourceHeaderAddition;
+}
 
 const char kBody[] = "void main() { fragColor = vec4(1.0); }\n";
 
@@ -182,10 +193,26 @@ TEST(FindParam, FirstExactMatchAndTypedLookups) {
   EXPECT_EQ(plugin.FindParamText("mode"), nullptr);
 }
 
-TEST(Variants, InputCountsAndMixAmount) {
-  Effect effect(false);
-  Mixer mixer(false);
-  Source source(false);
+// A variant with its shader texts open to the tests.
+template <typename Variant>
+class Texts : public Variant {
+ public:
+  Texts() : Variant(false) {}
+  using Variant::fragmentHeader;
+  using Variant::vertexShaderSource;
+};
+
+TEST(Variants, InputCountsMixAmountAndExactShaderTexts) {
+  Texts<Effect> effect;
+  Texts<Mixer> mixer;
+  Texts<Source> source;
+  const std::string header = exact::kFragmentHeader;
+  EXPECT_EQ(effect.fragmentHeader, header + exact::kEffectHeaderAddition);
+  EXPECT_EQ(mixer.fragmentHeader, header + exact::kMixerHeaderAddition);
+  EXPECT_EQ(source.fragmentHeader, header + exact::kSourceHeaderAddition);
+  EXPECT_EQ(effect.vertexShaderSource, exact::kEffectVertexShader);
+  EXPECT_EQ(mixer.vertexShaderSource, exact::kMixerVertexShader);
+  EXPECT_EQ(source.vertexShaderSource, exact::kSourceVertexShader);
   EXPECT_EQ(effect.GetMinInputs(), 1);
   EXPECT_EQ(effect.GetMaxInputs(), 1);
   EXPECT_EQ(mixer.GetMinInputs(), 2);

@@ -86,6 +86,14 @@ class ProbeFixture : public ::testing::Test {
     return result;
   }
 
+  void TearDown() override {
+    instance_.reset();  // code 19 while the context is there to be checked
+    library_.reset();
+    if (context_) {
+      EXPECT_EQ(context_->TakeErrors(), "");
+    }
+  }
+
   std::unique_ptr<testgl::GlContext> context_;
   std::unique_ptr<testhost::HostFramebuffer> framebuffer_;
   std::unique_ptr<testhost::PluginLibrary> library_;
@@ -208,6 +216,11 @@ TEST_F(SourcePlugin, ParameterCallsAcrossPlugMain) {
   EXPECT_STREQ(instance_->GetTextParameter(kLabel), "abc");
   EXPECT_EQ(instance_->SetTextParameter(kLabel, nullptr), FF_SUCCESS);
   EXPECT_STREQ(instance_->GetTextParameter(kLabel), "");
+
+  // A file parameter (which the instance was made with) keeps the host's path.
+  EXPECT_STREQ(instance_->GetTextParameter(kClip), "");
+  EXPECT_EQ(instance_->SetTextParameter(kClip, "/clips/a.mov"), FF_SUCCESS);
+  EXPECT_STREQ(instance_->GetTextParameter(kClip), "/clips/a.mov");
 }
 
 TEST_F(SourcePlugin, IgnoresItsInputs) {
@@ -224,6 +237,7 @@ class EffectPlugin : public ProbeFixture {
 };
 
 TEST_F(EffectPlugin, SamplesOnlyThePictureOfTheFirstInput) {
+  EXPECT_EQ(library_->GetInfo()->PluginType, 0u);  // the host's code for an effect
   TextureRecord picture{};
   const auto big = OversizedPicture(picture);
   const auto red = SolidTexture(2, 2, kRed);
@@ -243,6 +257,10 @@ TEST_F(EffectPlugin, SamplesOnlyThePictureOfTheFirstInput) {
     EXPECT_NEAR(FloatAt(full, 7, kEffectU), 7.5f / 8.0f, 1e-5);
     EXPECT_NEAR(FloatAt(full, 0, kEffectV), 2.5f / kEffectRows, 1e-5);
   }
+  // Each direction is scaled by its own hardware size.
+  const RgbaImage tall = Frame({TextureRecord{2, 1, 2, 4, red->Name()}});
+  EXPECT_NEAR(FloatAt(tall, 7, kEffectU), 7.5f / 8.0f, 1e-5);
+  EXPECT_NEAR(FloatAt(tall, 0, kEffectV), 0.25f * 2.5f / kEffectRows, 1e-5);
 }
 
 TEST_F(EffectPlugin, MissingInputFailsAndDrawsNothing) {
@@ -265,6 +283,7 @@ class MixerPlugin : public ProbeFixture {
 };
 
 TEST_F(MixerPlugin, ReportsMixValAsItsFirstParameter) {
+  EXPECT_EQ(library_->GetInfo()->PluginType, 2u);  // the host's code for a mixer
   EXPECT_EQ(library_->GetNumParameters(), 1u);
   EXPECT_STREQ(library_->GetParameterName(0), "mixVal");
   EXPECT_EQ(library_->GetParameterType(0), FF_TYPE_STANDARD);
@@ -277,14 +296,14 @@ TEST_F(MixerPlugin, DestinationOnUnitZeroSourceOnUnitOne) {
   TextureRecord destination{};
   const auto big = OversizedPicture(destination);
   const auto blue = SolidTexture(4, 4, kBlue);
-  const TextureRecord source{4, 2, 4, 4, blue->Name()};
+  const TextureRecord source{4, 2, 8, 4, blue->Name()};  // hardware wider than high
   const auto red = SolidTexture(1, 1, kRed);
 
   RgbaImage image = Frame({destination, source, red->Record()});
   EXPECT_EQ(image.Pixel(7, kMixerColour), kGreen);
   EXPECT_NEAR(FloatAt(image, 0, kMixerDestU) / (0.5f / 8.0f), 0.9375f, 1e-5);
   EXPECT_NEAR(FloatAt(image, 0, kMixerDestV) / (2.5f / kMixerRows), 0.52734375f, 1e-5);
-  EXPECT_NEAR(FloatAt(image, 0, kMixerSrcU) / (0.5f / 8.0f), 1.0f, 1e-5);
+  EXPECT_NEAR(FloatAt(image, 0, kMixerSrcU) / (0.5f / 8.0f), 0.5f, 1e-5);
   EXPECT_NEAR(FloatAt(image, 0, kMixerSrcV) / (4.5f / kMixerRows), 0.5f, 1e-5);
 
   instance_->SetFloatParameter(0, 1.0f);

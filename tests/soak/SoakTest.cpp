@@ -2,8 +2,8 @@
 // show: sixteen slots, each instance torn down and replaced in turn, while
 // sources appear, vanish and get renamed in the simulated runtime, frames and
 // connection errors arrive, and parameters change between host frames.
-// Afterwards nothing may be left: no thread, no runtime handle, no captured
-// record, no loaded runtime or plugin library.
+// Afterwards nothing may be left: no thread, no GL object, no runtime handle,
+// no captured record, no loaded runtime or plugin library; and no GL error.
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -18,6 +18,7 @@
 #include "testing/gl_context/GlContext.h"
 #include "testing/ndi_runtime_sim/NdiSimControl.h"
 #include "testing/ndi_runtime_sim/SimEnvironment.h"
+#include "testing/ndi_runtime_sim/SimHelpers.h"
 #include "testing/plugin_host/HostFramebuffer.h"
 #include "testing/plugin_host/PluginHost.h"
 #include "testing/portable/TestOs.h"
@@ -45,7 +46,7 @@ class Network {
     }
     std::vector<NdiSimSource> sources;
     for (const std::string& name : names) sources.push_back({name.c_str(), Chance(8) ? nullptr : "10.0.0.1:5961"});
-    NdiSim_SetSources(sources.data(), static_cast<int>(sources.size()));
+    ndisim::SetSources(sources);
   }
 
   void Deliver() {
@@ -100,6 +101,7 @@ TEST(Soak, SixteenInstancesThroughAThousandLifeCycles) {
   ASSERT_NE(target, nullptr) << error;
   target->Clear(0, 0, 0, 1);  // the driver's own threads exist from here on
   const int threadsBefore = testos::ThreadCount();
+  const testgl::GlObjects objectsBefore = testgl::LiveGlObjects();
 
   ndisim::ScopedRuntimeFolder runtimeFolder(NDISIM_RUNTIME_DIR);
   NdiSim_Reset();
@@ -128,17 +130,15 @@ TEST(Soak, SixteenInstancesThroughAThousandLifeCycles) {
     target->Unbind();
   }
   slots.clear();
+  EXPECT_EQ(testgl::LiveGlObjects(), objectsBefore);
+  EXPECT_EQ(context->TakeErrors(), "");
   std::printf("soak: %d cycles in %.1f s\n", kCycles,
               std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
 
   EXPECT_TRUE(testos::WaitUntil([&] { return testos::ThreadCount() == threadsBefore; }))
       << testos::ThreadCount() - threadsBefore << " threads left";
-  EXPECT_EQ(NdiSim_LiveFinders(), 0);
-  EXPECT_EQ(NdiSim_LiveReceivers(), 0);
-  EXPECT_EQ(NdiSim_VideoHandedOut(), NdiSim_VideoHandedBack());
   EXPECT_GT(NdiSim_VideoHandedOut(), 0) << "no frame ever reached a receiver";
-  EXPECT_EQ(NdiSim_LoadCount(), NdiSim_UnloadCount());
-  for (int i = 0; i < NdiSim_MisuseCount(); ++i) ADD_FAILURE() << "runtime misuse: " << NdiSim_Misuse(i);
+  EXPECT_EQ(ndisim::TeardownProblems(), std::vector<std::string>{});
 
   library.reset();  // code 2, then unloaded
   EXPECT_FALSE(testos::IsLibraryLoaded(testos::NativePath(KESTRIN_PREVIEW_PATH)))

@@ -9,9 +9,6 @@
 
 namespace {
 
-// The host's code for an effect plugin.
-constexpr uint32_t kEffectPluginType = 0;
-
 class ProbeEffect : public ffglqs::Effect {
  public:
   ProbeEffect() : Effect(false) {
@@ -33,6 +30,6 @@ uint32_t CreateInstance(CFFGLPlugin** instance) {
 }
 
 CFFGLPluginDescriptor descriptor(CreateInstance, "QPEF", "Probe Effect", 2, 1, 1, 0,
-                                 kEffectPluginType, "Draws its input", "Test plugin");
+                                 FF_EFFECT, "Draws its input", "Test plugin");
 
 }  // namespace

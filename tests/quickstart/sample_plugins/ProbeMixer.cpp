@@ -9,9 +9,6 @@
 
 namespace {
 
-// The host's code for a mixer plugin.
-constexpr uint32_t kMixerPluginType = 2;
-
 class ProbeMixer : public ffglqs::Mixer {
  public:
   ProbeMixer() : Mixer(false) {
@@ -35,6 +32,6 @@ uint32_t CreateInstance(CFFGLPlugin** instance) {
 }
 
 CFFGLPluginDescriptor descriptor(CreateInstance, "QPMX", "Probe Mixer", 2, 1, 1, 0,
-                                 kMixerPluginType, "Mixes its two inputs", "Test plugin");
+                                 FF_MIXER, "Mixes its two inputs", "Test plugin");
 
 }  // namespace

@@ -25,6 +25,7 @@ class ProbeSource : public ffglqs::Source {
     AddParam(ffglqs::Param::Create("plain", 2.0f));
     AddParam(ffglqs::ParamRange::Create("gain", 2.0f, {0.0f, 10.0f}));
     AddRgbColorParams("shade");
+    AddParam(ffglqs::Param::Create("clip", FF_TYPE_FILE, 0.0f));
     SetFragmentBody(std::string(sample::kEncodeBits) + R"(
 uniform float fftVolume;
 

@@ -21,7 +21,8 @@ enum SourceParam : uint32_t {
   kShadeRed = 10,
   kShadeGreen = 11,
   kShadeBlue = 12,
-  kSourceParamCount = 13,
+  kClip = 13,
+  kSourceParamCount = 14,
 };
 constexpr uint32_t kFftBins = 6;
 
