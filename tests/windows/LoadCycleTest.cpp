@@ -75,7 +75,7 @@ class LoadCycles : public ::testing::Test {
  protected:
   void SetUp() override {
     NdiSim_Reset();
-    e2e::SetSources({e2e::kMainSource});
+    ndisim::SetSourceNames({e2e::kMainSource});
     std::string error;
     context = testgl::CreateCurrentContextWithGlew(error);
     ASSERT_TRUE(context) << error;
@@ -141,10 +141,8 @@ class LoadCycles : public ::testing::Test {
 
 TEST_F(LoadCycles, PreviewLeavesTheProcessAsItFoundIt) {
   ASSERT_NO_FATAL_FAILURE(Cycle(kPreview, PreviewCycles(), "KestrinPreview.dll"));
-  EXPECT_FALSE(e2e::SimRuntimeIsLoaded());
-  EXPECT_EQ(NdiSim_UnloadCount(), NdiSim_LoadCount());
-  EXPECT_EQ(NdiSim_VideoHandedBack(), NdiSim_VideoHandedOut());
-  for (int i = 0; i < NdiSim_MisuseCount(); ++i) ADD_FAILURE() << NdiSim_Misuse(i);
+  EXPECT_FALSE(ndisim::RuntimeIsLoaded());
+  EXPECT_EQ(ndisim::TeardownProblems(), std::vector<std::string>{});
 }
 
 TEST_F(LoadCycles, EveryOtherPluginLeavesTheProcessAsItFoundIt) {
