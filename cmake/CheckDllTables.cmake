@@ -1,8 +1,11 @@
 # Checks a plugin DLL's export and import tables with objdump -p: it exports
 # exactly plugMain and SetLogCallback, and imports only from system DLLs (and
 # from the DLLs named in EXTRA_IMPORTS, for a test plugin's own helpers).
+# With STRIPPED true it also checks that the DLL has no debug sections and
+# no symbol table (objdump -h and -f).
 # ffgl_add_plugin_library adds this check to the tests of every plugin DLL.
-#   cmake -DOBJDUMP=... -DDLL=... [-DEXTRA_IMPORTS=a.dll;b.dll] -P CheckDllTables.cmake
+#   cmake -DOBJDUMP=... -DDLL=... [-DEXTRA_IMPORTS=a.dll;b.dll] [-DSTRIPPED=1]
+#         -P CheckDllTables.cmake
 cmake_minimum_required(VERSION 3.25)
 set(system_dlls kernel32.dll msvcrt.dll opengl32.dll user32.dll gdi32.dll advapi32.dll)
 
@@ -43,4 +46,19 @@ endforeach()
 if(foreign)
   message(FATAL_ERROR "${DLL} imports non-system DLLs: [${foreign}] (all imports: [${imports}])")
 endif()
-message(STATUS "${DLL}: exports [${exports}], imports [${imports}]")
+
+if(STRIPPED)
+  execute_process(COMMAND ${OBJDUMP} -h -f ${DLL} OUTPUT_VARIABLE headers RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${OBJDUMP} -h -f ${DLL} failed (${result})")
+  endif()
+  string(REGEX MATCHALL "[ \t](\\.debug[^ \t\n]*)" debug_sections "${headers}")
+  if(debug_sections)
+    message(FATAL_ERROR "${DLL} has debug sections:${debug_sections}")
+  endif()
+  if(headers MATCHES "HAS_SYMS")
+    message(FATAL_ERROR "${DLL} has a symbol table")
+  endif()
+endif()
+file(SIZE ${DLL} size)
+message(STATUS "${DLL}: exports [${exports}], imports [${imports}], ${size} bytes")

@@ -40,4 +40,9 @@ if(KESTRIN_BUILD_TESTS)
   # Its CMake file defines the GTest:: targets the Linux build gets from
   # find_package(GTest).
   add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL SYSTEM)
+  # The win32 thread model's standard library has no std::mutex or
+  # std::condition_variable, which GoogleTest's thread-start notification
+  # uses; every file that includes GoogleTest gets a replacement first.
+  target_compile_options(gtest PUBLIC
+    "SHELL:-include ${PROJECT_SOURCE_DIR}/testing/portable/GTestNotification.h")
 endif()

@@ -1,11 +1,23 @@
-# Cross-build for Windows x86-64 with mingw-w64 (posix thread model, so that
-# std::thread and std::mutex work). Everything links statically: the DLL then
-# imports only system DLLs.
+# Cross-build for Windows x86-64 with mingw-w64. Everything links
+# statically: the DLL then imports only system DLLs.
+#
+# The win32 thread model, not posix: with posix, the statically linked
+# threading library (winpthreads) sets up per-process objects on first use
+# and never releases them, so every load and unload of a DLL left 4 handles
+# and 1 TLS index behind under Wine, and after about 1,086 loads the next one
+# aborted the host. The win32 model's standard library (GCC 12) has no
+# std::thread, std::mutex or std::condition_variable: code that ships uses
+# platform/Threading.h instead; std::lock_guard, std::unique_lock,
+# std::this_thread::sleep_for and std::atomic work as usual. GoogleTest
+# builds with a replacement for its one use of them (see
+# WindowsDependencies.cmake). Installing g++-mingw-w64-x86-64-win32 makes
+# the unsuffixed x86_64-w64-mingw32-g++ the win32 one; we name each by its
+# suffix anyway.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
-set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-posix)
-set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-posix)
+set(CMAKE_C_COMPILER x86_64-w64-mingw32-gcc-win32)
+set(CMAKE_CXX_COMPILER x86_64-w64-mingw32-g++-win32)
 set(CMAKE_RC_COMPILER x86_64-w64-mingw32-windres)
 
 set(CMAKE_FIND_ROOT_PATH /usr/x86_64-w64-mingw32)

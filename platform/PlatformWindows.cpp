@@ -1,5 +1,7 @@
 // Windows side of the platform layer: GetEnvironmentVariableW,
-// LoadLibraryExW/GetProcAddress/FreeLibrary and OutputDebugStringA.
+// LoadLibraryExW/GetProcAddress/FreeLibrary, OutputDebugStringA, and
+// CreateThread, SRW locks and condition variables, which need nothing set up
+// per process and so leave nothing behind when the library unloads.
 #include "platform/Platform.h"
 
 #ifndef WIN32_LEAN_AND_MEAN
@@ -52,5 +54,64 @@ void FreeLibraryHandle(LibraryHandle library) {
 }
 
 void WriteDebuggerOutput(const char* text) { OutputDebugStringA(text); }
+
+// Threads, locks and waits.
+
+namespace {
+static_assert(sizeof(SRWLOCK) == sizeof(void*), "an SRW lock is one pointer");
+static_assert(sizeof(CONDITION_VARIABLE) == sizeof(void*), "a condition variable is one pointer");
+
+PSRWLOCK Native(void*& lock) { return reinterpret_cast<PSRWLOCK>(&lock); }
+PCONDITION_VARIABLE NativeCondition(void*& condition) {
+  return reinterpret_cast<PCONDITION_VARIABLE>(&condition);
+}
+}  // namespace
+
+void Mutex::lock() { AcquireSRWLockExclusive(Native(native)); }
+void Mutex::unlock() { ReleaseSRWLockExclusive(Native(native)); }
+
+void ConditionVariable::NotifyOne() { WakeConditionVariable(NativeCondition(native)); }
+void ConditionVariable::NotifyAll() { WakeAllConditionVariable(NativeCondition(native)); }
+
+void ConditionVariable::Wait(MutexLock& lock) {
+  SleepConditionVariableSRW(NativeCondition(native), Native(lock.mutex()->native), INFINITE, 0);
+}
+
+bool ConditionVariable::WaitUntil(MutexLock& lock, Clock::time_point deadline) {
+  const Clock::time_point now = Clock::now();
+  if (now >= deadline) return false;
+  // Whole milliseconds, rounded up so that a wait never ends early; capped
+  // below INFINITE.
+  const auto left = std::chrono::ceil<std::chrono::milliseconds>(deadline - now).count();
+  const DWORD timeoutMs = left >= INFINITE ? INFINITE - 1 : static_cast<DWORD>(left);
+  if (SleepConditionVariableSRW(NativeCondition(native), Native(lock.mutex()->native),
+                                timeoutMs, 0)) {
+    return true;
+  }
+  return Clock::now() < deadline;  // ERROR_TIMEOUT, or woken by the OS without a notification
+}
+
+unsigned long __stdcall Thread::Trampoline(void* self) {
+  Thread* thread = static_cast<Thread*>(self);
+  thread->entry(thread->context);
+  return 0;
+}
+
+bool Thread::Start(Entry newEntry, void* newContext) {
+  if (handle) return false;
+  entry = newEntry;
+  context = newContext;
+  handle = CreateThread(nullptr, 0, &Thread::Trampoline, this, 0, nullptr);
+  return handle != nullptr;
+}
+
+bool Thread::Joinable() const { return handle != nullptr; }
+
+void Thread::Join() {
+  if (!handle) return;
+  WaitForSingleObject(handle, INFINITE);
+  CloseHandle(handle);
+  handle = nullptr;
+}
 
 }  // namespace platform

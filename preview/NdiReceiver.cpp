@@ -66,9 +66,7 @@ NdiReceiver::~NdiReceiver() { Stop(); }
 bool NdiReceiver::Start() {
   Stop();  // the same first steps: clear the flag, join, drop the frame
   running = true;
-  try {
-    thread = std::thread(&NdiReceiver::ThreadMain, this);
-  } catch (...) {
+  if (!thread.Start([](void* self) { static_cast<NdiReceiver*>(self)->ThreadMain(); }, this)) {
     // No worker exists; leave the receiver stopped rather than running with
     // nobody to clear the flag for.
     running = false;
@@ -80,17 +78,17 @@ bool NdiReceiver::Start() {
 void NdiReceiver::Stop() {
   {
     // Under the lock, so a worker about to rest sees the flag or is woken.
-    std::lock_guard<std::mutex> lock(mutex);
+    std::lock_guard<platform::Mutex> lock(mutex);
     running = false;
   }
-  stopping.notify_all();
-  if (thread.joinable()) thread.join();
+  stopping.NotifyAll();
+  thread.Join();
   DropFrame();
 }
 
 void NdiReceiver::SetRequestedSource(const std::string& name) {
   std::shared_ptr<VideoFrame> dropped;
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   if (requestedName == name) return;
   requestedName = name;
   dropped.swap(snapshot.frame);  // freed after the unlock: `dropped` ends last
@@ -105,32 +103,32 @@ ReceiverSnapshot NdiReceiver::GetSnapshot() const {
 void NdiReceiver::GetSnapshot(ReceiverSnapshot& into) const {
   // Possibly the frame's last reference: released after the unlock.
   const std::shared_ptr<VideoFrame> previous = std::move(into.frame);
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   into.status = snapshot.status;
   into.frame = snapshot.frame;
 }
 
 void NdiReceiver::SetStatus(std::string status) {
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   snapshot.status.swap(status);
 }
 
 void NdiReceiver::DropFrame() {
   std::shared_ptr<VideoFrame> dropped;
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   dropped.swap(snapshot.frame);
 }
 
 void NdiReceiver::DropFrameWithStatus(std::string status) {
   std::shared_ptr<VideoFrame> dropped;
-  std::lock_guard<std::mutex> lock(mutex);
+  std::lock_guard<platform::Mutex> lock(mutex);
   dropped.swap(snapshot.frame);
   snapshot.status.swap(status);
 }
 
 void NdiReceiver::RestUntil(std::chrono::steady_clock::time_point until) {
-  std::unique_lock<std::mutex> lock(mutex);
-  stopping.wait_until(lock, until, [this] { return !running; });
+  platform::MutexLock lock(mutex);
+  stopping.WaitUntil(lock, until, [this] { return !running; });
 }
 
 void NdiReceiver::ThreadMain() {
@@ -177,7 +175,7 @@ void NdiReceiver::Run() {
   while (running) {
     std::string request;
     {
-      std::lock_guard<std::mutex> lock(mutex);
+      std::lock_guard<platform::Mutex> lock(mutex);
       request = requestedName;
     }
     const std::int64_t now = SteadyNowNs();
@@ -214,7 +212,7 @@ void NdiReceiver::Run() {
       CapturedVideoGuard captured(handles, record);
       std::shared_ptr<VideoFrame> frame = MakeVideoFrame(record, SteadyNowNs(), framePool);
       if (frame) {
-        std::lock_guard<std::mutex> lock(mutex);
+        std::lock_guard<platform::Mutex> lock(mutex);
         // A frame captured while the request changed belongs to the old one.
         if (requestedName == request) {
           snapshot.frame.swap(frame);

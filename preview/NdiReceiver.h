@@ -5,11 +5,9 @@
 
 #include <atomic>
 #include <chrono>
-#include <condition_variable>
-#include <mutex>
 #include <string>
-#include <thread>
 
+#include "platform/Platform.h"
 #include "preview/VideoFrame.h"
 
 // Owned by one plugin object and used from the host's thread; the worker is
@@ -51,9 +49,9 @@ class NdiReceiver {
   void RestUntil(std::chrono::steady_clock::time_point until);
 
   std::atomic<bool> running{false};
-  std::thread thread;
-  mutable std::mutex mutex;
-  std::condition_variable stopping;  // with `mutex`: ends the worker's rest at once
+  platform::Thread thread;
+  mutable platform::Mutex mutex;
+  platform::ConditionVariable stopping;  // with `mutex`: ends the worker's rest at once
   std::string requestedName;
   ReceiverSnapshot snapshot;
 };

@@ -4,12 +4,14 @@
 #include <GL/glew.h>
 
 #include <cstdio>
-#include <mutex>
+#include <mutex>  // std::lock_guard
+
+#include "platform/Platform.h"
 
 namespace testgl {
 
 struct GlContext::ErrorLog {
-  std::mutex mutex;  // the driver may call back from a thread of its own
+  platform::Mutex mutex;  // the driver may call back from a thread of its own
   std::string lines;
   bool hasCallback = false;
 };
@@ -22,7 +24,7 @@ void GLAPIENTRY RecordDebugMessage(GLenum source, GLenum type, GLuint, GLenum, G
   // reported through its log and the compile status, not as a GL error.
   if (type != GL_DEBUG_TYPE_ERROR || source == GL_DEBUG_SOURCE_SHADER_COMPILER) return;
   auto& errors = *static_cast<GlContext::ErrorLog*>(const_cast<void*>(log));
-  std::lock_guard<std::mutex> lock(errors.mutex);
+  std::lock_guard<platform::Mutex> lock(errors.mutex);
   errors.lines += message ? message : "(a GL error without a message)";
   errors.lines += '\n';
 }
@@ -62,7 +64,7 @@ std::string GlContext::TakeErrors() {
     std::snprintf(line, sizeof line, "%s (0x%04X, from glGetError)\n", ErrorName(code), code);
     flagged += line;
   }
-  std::lock_guard<std::mutex> lock(errors_->mutex);
+  std::lock_guard<platform::Mutex> lock(errors_->mutex);
   std::string lines;
   lines.swap(errors_->lines);
   // With the callback in place the flags only repeat what it recorded,

@@ -3,15 +3,14 @@
 // mutex guards it all; captures wait on a condition variable, so a capture
 // honours its timeout and wakes as soon as something is queued or released.
 #include <chrono>
-#include <condition_variable>
 #include <deque>
 #include <map>
 #include <memory>
-#include <mutex>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/Platform.h"
 #include "testing/ndi_runtime_sim/DemoPattern.h"
 #include "testing/ndi_runtime_sim/NdiSimControl.h"
 #include "testing/ndi_runtime_sim/NdiSimRuntimeCalls.h"
@@ -112,8 +111,8 @@ struct State {
   std::vector<NdiSimCapture> captures;
 };
 
-std::mutex gMutex;
-std::condition_variable gChanged;
+platform::Mutex gMutex;
+platform::ConditionVariable gChanged;
 State gState;
 
 const char* Keep(const OptionalText& text) {
@@ -123,22 +122,22 @@ const char* Keep(const OptionalText& text) {
 
 // Waits while the gate is closed; gMutex is held by `lock`. A reset opens
 // every gate.
-void PassGate(std::unique_lock<std::mutex>& lock, Gate State::*gate) {
+void PassGate(platform::MutexLock& lock, Gate State::*gate) {
   while ((gState.*gate).closed) {
     ++(gState.*gate).waiting;
-    gChanged.wait(lock);
+    gChanged.Wait(lock);
     --(gState.*gate).waiting;
   }
 }
 
 void SetGate(Gate State::*gate, int closed) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   (gState.*gate).closed = closed != 0;
-  gChanged.notify_all();
+  gChanged.NotifyAll();
 }
 
 int WaitingAt(Gate State::*gate) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   return (gState.*gate).waiting;
 }
 
@@ -210,32 +209,32 @@ extern "C" {
 // --- Called by the runtime library --------------------------------------------
 
 void NdiSimRt_LibraryLoaded(const char* path) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   ++gState.loadCount;
   gState.lastLoadedPath = path ? path : "";
   gState.events.push_back("load");
 }
 
 void NdiSimRt_LibraryUnloaded(void) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   ++gState.unloadCount;
   gState.events.push_back("unload");
 }
 
 bool NdiSimRt_LoadExportCalled(void) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   ++gState.loadExportCalls;
   return !gState.loadReturnsNull;
 }
 
 void NdiSimRt_BadSlot(std::size_t byteOffset) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.badSlots.push_back(static_cast<int>(byteOffset));
   Misuse("unused slot " + std::to_string(byteOffset) + " called");
 }
 
 bool NdiSimRt_IsReady(void) {
-  std::unique_lock<std::mutex> lock(gMutex);
+  platform::MutexLock lock(gMutex);
   ++gState.readyCalls;
   gState.events.push_back("ready");
   PassGate(lock, &State::readyGate);
@@ -243,7 +242,7 @@ bool NdiSimRt_IsReady(void) {
 }
 
 void* NdiSimRt_FindCreate(const void* settings) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.events.push_back("find_create");
   if (settings) Misuse("finder created with settings");
   if (gState.finderCreateFails) return nullptr;
@@ -254,7 +253,7 @@ void* NdiSimRt_FindCreate(const void* settings) {
 }
 
 void NdiSimRt_FindDestroy(void* finder) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.events.push_back("find_destroy");
   auto it = gState.finders.find(finder);
   if (it == gState.finders.end()) return Misuse("find_destroy with an unknown finder");
@@ -262,15 +261,15 @@ void NdiSimRt_FindDestroy(void* finder) {
 }
 
 void NdiSimRt_RecvDestroy(void* receiver) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.events.push_back("recv_destroy");
   if (!FindReceiver(receiver, "recv_destroy")) return;
   gState.receivers.erase(receiver);
-  gChanged.notify_all();
+  gChanged.NotifyAll();
 }
 
 const NdiSourceRecord* NdiSimRt_FindGetCurrentSources(void* finder, std::uint32_t* count) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   ++gState.sourceListCalls;
   auto it = gState.finders.find(finder);
   if (it == gState.finders.end() || !count) {
@@ -296,7 +295,7 @@ const NdiSourceRecord* NdiSimRt_FindGetCurrentSources(void* finder, std::uint32_
 }
 
 void NdiSimRt_RecvFreeVideo(void* receiver, NdiVideoFrameRecord* video) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.events.push_back("free_video");
   FindReceiver(receiver, "free_video");
   if (!video) return Misuse("free_video without a record");
@@ -311,7 +310,7 @@ void NdiSimRt_RecvFreeVideo(void* receiver, NdiVideoFrameRecord* video) {
 
 std::int32_t NdiSimRt_RecvCapture(void* receiver, NdiVideoFrameRecord* video, void* audio,
                                   void* metadata, std::uint32_t timeoutMs) {
-  std::unique_lock<std::mutex> lock(gMutex);
+  platform::MutexLock lock(gMutex);
   NdiSimCapture call{};
   if (video) call.before = *video;
   call.audioIsNull = audio == nullptr;
@@ -351,12 +350,12 @@ std::int32_t NdiSimRt_RecvCapture(void* receiver, NdiVideoFrameRecord* video, vo
       wakeAt = std::min(wakeAt, gState.nextDemoFrame);
     }
     if (gState.capturesReturnAtOnce || Clock::now() >= deadline) return finish(0);
-    gChanged.wait_until(lock, wakeAt);
+    gChanged.WaitUntil(lock, wakeAt);
   }
 }
 
 void* NdiSimRt_RecvCreate(const NdiReceiverSettings* settings) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.events.push_back("recv_create");
   NdiSimReceiverCreation creation{};
   if (settings) {
@@ -375,7 +374,7 @@ void* NdiSimRt_RecvCreate(const NdiReceiverSettings* settings) {
 }
 
 void NdiSimRt_RecvConnect(void* receiver, const NdiSourceRecord* source) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.events.push_back("connect");
   NdiSimConnect call{-1, nullptr, nullptr};
   if (source) {
@@ -402,13 +401,13 @@ void NdiSimRt_RecvConnect(void* receiver, const NdiSourceRecord* source) {
 // --- Control ------------------------------------------------------------------
 
 void NdiSim_Reset(void) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState = State();
-  gChanged.notify_all();
+  gChanged.NotifyAll();
 }
 
 void NdiSim_SetSources(const NdiSimSource* sources, int count) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.sources.clear();
   for (int i = 0; i < count; ++i) {
     gState.sources.push_back({CopyText(sources[i].name), CopyText(sources[i].url)});
@@ -423,9 +422,9 @@ void NdiSim_QueueVideo(const NdiSimFrame* frame) {
   if (frame->data) item.pixels.assign(frame->data, frame->data + frame->dataSize);
   // An empty copy still needs an address of its own to be handed out.
   if (frame->data && item.pixels.empty()) item.pixels.resize(1);
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.queue.push_back(std::move(item));
-  gChanged.notify_all();
+  gChanged.NotifyAll();
 }
 
 void NdiSim_QueueLentVideo(const NdiSimFrame* frame) {
@@ -434,48 +433,48 @@ void NdiSim_QueueLentVideo(const NdiSimFrame* frame) {
   item.fillsFrame = true;
   item.lent = frame->data != nullptr;
   item.frame = *frame;
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.queue.push_back(std::move(item));
-  gChanged.notify_all();
+  gChanged.NotifyAll();
 }
 
 void NdiSim_QueueResult(std::int32_t frameType) {
   QueuedCapture item;
   item.result = frameType;
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.queue.push_back(std::move(item));
-  gChanged.notify_all();
+  gChanged.NotifyAll();
 }
 
 void NdiSim_SetNullSourceList(int enabled, std::uint32_t count) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.nullSourceList = enabled != 0;
   gState.nullSourceListCount = count;
 }
 
 void NdiSim_SetCapturesReturnAtOnce(int atOnce) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.capturesReturnAtOnce = atOnce != 0;
-  gChanged.notify_all();
+  gChanged.NotifyAll();
 }
 
 void NdiSim_SetReady(int ready) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.ready = ready != 0;
 }
 
 void NdiSim_SetLoadReturnsNull(int returnsNull) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.loadReturnsNull = returnsNull != 0;
 }
 
 void NdiSim_SetFinderCreateFails(int fails) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.finderCreateFails = fails != 0;
 }
 
 void NdiSim_SetReceiverCreateFails(int fails) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.receiverCreateFails = fails != 0;
 }
 
@@ -485,14 +484,14 @@ void NdiSim_BlockReadyCheck(int block) { SetGate(&State::readyGate, block); }
 int NdiSim_BlockedReadyChecks(void) { return WaitingAt(&State::readyGate); }
 
 void NdiSim_SetDemoSource(int enabled) {
-  std::lock_guard<std::mutex> lock(gMutex);
+  std::lock_guard<platform::Mutex> lock(gMutex);
   gState.demo = enabled != 0;
   gState.demoStart = gState.nextDemoFrame = Clock::now();
-  gChanged.notify_all();
+  gChanged.NotifyAll();
 }
 
 #define NDISIM_READ(expression)                 \
-  std::lock_guard<std::mutex> lock(gMutex);     \
+  std::lock_guard<platform::Mutex> lock(gMutex);     \
   return expression
 
 int NdiSim_LoadCount(void) { NDISIM_READ(gState.loadCount); }

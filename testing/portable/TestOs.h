@@ -1,15 +1,19 @@
 // The few OS calls tests make themselves, behind one portable face, so the
 // same test sources run on Linux and on Windows (under Wine): paths handed
 // over by the build, whether a library is loaded, the process environment,
-// the process's thread count and temporary folders. Texts are UTF-8 throughout.
+// the process's thread count (and on Windows its handles and TLS indexes)
+// and temporary folders. Texts are UTF-8 throughout.
 #pragma once
 
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <set>
 #include <string>
 #include <thread>
+
+#include "platform/Platform.h"
 
 #if defined(__GLIBC__)
 #include <pthread.h>
@@ -51,6 +55,36 @@ bool WaitUntil(Condition condition, std::chrono::seconds bound = std::chrono::se
   }
   return true;
 }
+
+// A thread running any callable until it is joined or ends: what tests
+// would use std::thread for, which the Windows build's standard library does
+// not have. It runs on the platform layer's thread.
+class Thread {
+ public:
+  explicit Thread(std::function<void()> body) : body(std::move(body)) {
+    started = thread.Start([](void* self) { static_cast<Thread*>(self)->body(); }, this);
+  }
+  ~Thread() { Join(); }
+  Thread(const Thread&) = delete;
+  Thread& operator=(const Thread&) = delete;
+
+  // False when the OS refused the thread; the body then never runs.
+  bool Started() const { return started; }
+  void Join() { thread.Join(); }
+
+ private:
+  std::function<void()> body;
+  platform::Thread thread;
+  bool started = false;
+};
+
+#ifdef _WIN32
+// The number of handles open in this process, found by probing handle
+// values (GetProcessHandleCount answers 0 under Wine).
+int OpenHandleCount();
+// The lowest TLS index free right now (allocated and freed again).
+unsigned long LowestFreeTlsIndex();
+#endif
 
 #ifndef _WIN32
 // The names a shared library exports, as `nm -D --defined-only` lists them;

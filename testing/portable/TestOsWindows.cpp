@@ -8,6 +8,7 @@
 // After windows.h, which it needs.
 #include <tlhelp32.h>
 
+#include <cstdint>
 #include <vector>
 
 #include "testing/portable/TestOs.h"
@@ -76,6 +77,23 @@ int ThreadCount() {
   }
   CloseHandle(snapshot);
   return count;
+}
+
+int OpenHandleCount() {
+  // Handle values are multiples of 4; the bound is far above what a test
+  // process opens.
+  int count = 0;
+  for (std::uintptr_t value = 4; value < 0x10000; value += 4) {
+    DWORD flags = 0;
+    if (GetHandleInformation(reinterpret_cast<HANDLE>(value), &flags)) ++count;
+  }
+  return count;
+}
+
+unsigned long LowestFreeTlsIndex() {
+  const DWORD index = TlsAlloc();
+  if (index != TLS_OUT_OF_INDEXES) TlsFree(index);
+  return index;
 }
 
 fs::path MakeTempFolder(const std::string& prefix) {

@@ -2,10 +2,11 @@
 #include <cmath>
 #include <limits>
 #include <atomic>
-#include <thread>
+#include <memory>
 
 #include "NdiTestSupport.h"
 #include "preview/VideoFrame.h"
+#include "testing/portable/TestOs.h"
 
 namespace {
 
@@ -125,7 +126,7 @@ TEST(VideoFramePool, AFrameMayOutliveThePoolOwnerAndGoBackFromAnyThread) {
   pool.reset();  // the receiver ends; its frame is still shown
   ASSERT_FALSE(watch.expired());
   EXPECT_EQ(frame->pixels, picture.Packed());
-  std::thread([dropped = std::move(frame)]() mutable { dropped.reset(); }).join();
+  testos::Thread([dropped = std::move(frame)]() mutable { dropped.reset(); }).Join();
   EXPECT_TRUE(watch.expired());  // the last frame took the pool with it
 }
 
@@ -133,10 +134,10 @@ TEST(VideoFramePool, AFrameMayOutliveThePoolOwnerAndGoBackFromAnyThread) {
 // handed out while a frame still holds it.
 TEST(VideoFramePool, ThreadsTakingAndGivingNeverShareStorage) {
   const auto pool = std::make_shared<VideoFramePool>();
-  std::vector<std::thread> threads;
+  std::vector<std::unique_ptr<testos::Thread>> threads;
   std::atomic<int> clashes{0};
   for (int t = 0; t < 4; ++t) {
-    threads.emplace_back([&, t] {
+    threads.push_back(std::make_unique<testos::Thread>([&, t] {
       TestPicture picture(16, 4, 16 * 4);
       for (std::uint8_t& byte : picture.bytes) byte = static_cast<std::uint8_t>(t);
       std::shared_ptr<VideoFrame> kept;
@@ -145,9 +146,9 @@ TEST(VideoFramePool, ThreadsTakingAndGivingNeverShareStorage) {
         if (kept && kept->pixels != picture.Packed()) ++clashes;
         kept = i % 3 ? std::move(frame) : nullptr;
       }
-    });
+    }));
   }
-  for (std::thread& thread : threads) thread.join();
+  for (auto& thread : threads) thread->Join();
   EXPECT_EQ(clashes.load(), 0);
   EXPECT_LE(pool->SpareBuffers(), VideoFramePool::kSlots);
 }
