@@ -21,6 +21,10 @@ start_xvfb() {
   fi
   export DISPLAY=":$(head -n1 "$XVFB_DIR/dpy")"
   export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe
+  # No shader disk cache: its writer threads grow with the machine's load,
+  # which upsets the tests that count a process's threads, and parallel test
+  # processes would share one cache folder.
+  export MESA_SHADER_CACHE_DISABLE=true
   trap stop_xvfb EXIT
 }
 
