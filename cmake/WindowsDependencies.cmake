@@ -16,13 +16,14 @@ endforeach()
 add_library(OpenGL::OpenGL INTERFACE IMPORTED GLOBAL)
 set_target_properties(OpenGL::OpenGL PROPERTIES INTERFACE_LINK_LIBRARIES "opengl32")
 
-add_library(glew_static STATIC IMPORTED GLOBAL)
-set_target_properties(glew_static PROPERTIES
+# Named as find_package(GLEW) names it, not through an alias: the installed
+# package's targets refer to it by this name.
+add_library(GLEW::GLEW STATIC IMPORTED GLOBAL)
+set_target_properties(GLEW::GLEW PROPERTIES
   IMPORTED_LOCATION "${KESTRIN_WINDOWS_DEPS_DIR}/lib/libglew32.a"
   INTERFACE_INCLUDE_DIRECTORIES "${KESTRIN_WINDOWS_DEPS_DIR}/include"
   INTERFACE_COMPILE_DEFINITIONS "GLEW_STATIC;GLEW_NO_GLU"
   INTERFACE_LINK_LIBRARIES "opengl32")
-add_library(GLEW::GLEW ALIAS glew_static)
 
 add_library(ZLIB::ZLIB STATIC IMPORTED GLOBAL)
 set_target_properties(ZLIB::ZLIB PROPERTIES
