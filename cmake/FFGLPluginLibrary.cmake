@@ -26,8 +26,7 @@ function(ffgl_add_plugin_library name)
     # runtime libraries linked into it would otherwise bring theirs.
     target_link_options(${name} PRIVATE $<$<CONFIG:Release>:-s>)
   else()
-    target_link_options(${name} PRIVATE -Wl,--version-script=${exports}/PluginExports.map
-                                        -Wl,--no-undefined)
+    target_link_options(${name} PRIVATE -Wl,--version-script=${exports}/PluginExports.map)
     set_property(TARGET ${name} APPEND PROPERTY LINK_DEPENDS ${exports}/PluginExports.map)
   endif()
   # This tree's tests check every plugin library it builds.

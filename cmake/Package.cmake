@@ -29,6 +29,7 @@ install(FILES
   DESTINATION ${package_dir})
 
 if(WIN32)
+  install(FILES cmake/WindowsGlew.cmake DESTINATION ${package_dir})
   install(FILES ${KESTRIN_WINDOWS_DEPS_DIR}/lib/libglew32.a DESTINATION ${CMAKE_INSTALL_LIBDIR})
   install(FILES ${KESTRIN_WINDOWS_DEPS_DIR}/include/GL/glew.h ${KESTRIN_WINDOWS_DEPS_DIR}/include/GL/wglew.h
           DESTINATION ${CMAKE_INSTALL_INCLUDEDIR}/GL)
