@@ -2,8 +2,7 @@
 # static libraries that scripts/build-windows-deps compiles from Debian's
 # source packages, and GoogleTest from the sources Debian ships. They get the
 # target names the Linux build's find_package calls give, so subsystem CMake
-# files need no branches. Every file that includes glew.h needs GLEW_STATIC,
-# which the GLEW target carries.
+# files need no branches.
 set(KESTRIN_WINDOWS_DEPS_DIR "${PROJECT_SOURCE_DIR}/build/deps/win64"
     CACHE PATH "Prefix holding include/ and lib/ of the Windows static libraries")
 foreach(library glew32 z png)
@@ -13,16 +12,8 @@ foreach(library glew32 z png)
   endif()
 endforeach()
 
-add_library(OpenGL::OpenGL INTERFACE IMPORTED GLOBAL)
-set_target_properties(OpenGL::OpenGL PROPERTIES INTERFACE_LINK_LIBRARIES "opengl32")
-
-add_library(glew_static STATIC IMPORTED GLOBAL)
-set_target_properties(glew_static PROPERTIES
-  IMPORTED_LOCATION "${KESTRIN_WINDOWS_DEPS_DIR}/lib/libglew32.a"
-  INTERFACE_INCLUDE_DIRECTORIES "${KESTRIN_WINDOWS_DEPS_DIR}/include"
-  INTERFACE_COMPILE_DEFINITIONS "GLEW_STATIC;GLEW_NO_GLU"
-  INTERFACE_LINK_LIBRARIES "opengl32")
-add_library(GLEW::GLEW ALIAS glew_static)
+include(${CMAKE_CURRENT_LIST_DIR}/WindowsGlew.cmake)
+kestrin_import_windows_glew(${KESTRIN_WINDOWS_DEPS_DIR})
 
 add_library(ZLIB::ZLIB STATIC IMPORTED GLOBAL)
 set_target_properties(ZLIB::ZLIB PROPERTIES

@@ -1,8 +1,10 @@
+# shellcheck shell=bash
 # Shared by the scripts in this folder; sourced, not run.
 
 repo_root() { cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd; }
 
-jobs() { nproc 2>/dev/null || echo 2; }
+# How many compile or test jobs to run at once.
+build_jobs() { nproc 2>/dev/null || echo 2; }
 
 # Starts a private Xvfb that picks its own free display, exports DISPLAY and
 # the software-rendering variables, and arranges for it to stop on exit.
@@ -19,7 +21,8 @@ start_xvfb() {
     cat "$XVFB_DIR/log" >&2
     return 1
   fi
-  export DISPLAY=":$(head -n1 "$XVFB_DIR/dpy")"
+  DISPLAY=":$(head -n1 "$XVFB_DIR/dpy")"
+  export DISPLAY
   export LIBGL_ALWAYS_SOFTWARE=1 GALLIUM_DRIVER=llvmpipe
   # No shader disk cache: its writer threads grow with the machine's load,
   # which upsets the tests that count a process's threads, and parallel test
