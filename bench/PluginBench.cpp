@@ -290,14 +290,25 @@ double TimeFrame(Body body) {
 
 // The plugin's frame and the raw one take turns, each going first every
 // other time, so both see the same load on the machine. Counts the heap
-// allocations of the plugin's frames on this thread.
+// allocations of the plugin's frames on this thread. The first turns are
+// neither timed nor counted: in them the GL driver builds its variants of
+// both programs for the state they draw with (on llvmpipe an LLVM compile,
+// tens of thousands of allocations, unless Mesa's shader disk cache has it).
 struct Turns {
+  static constexpr int kWarmUpTurns = 10;
   double pluginSeconds = 0.0, rawSeconds = 0.0;
   std::uint64_t allocations = 0, driverAllocations = 0;
+  int warmUps = 0;
   int pairs = 0;
 
   template <typename Plugin, typename Raw>
   void Take(Plugin plugin, Raw raw) {
+    if (warmUps < kWarmUpTurns) {
+      ++warmUps;
+      TimeFrame(plugin);
+      TimeFrame(raw);
+      return;
+    }
     auto timedPlugin = [&] {
       t_allocations = t_driverAllocations = 0;
       t_countAllocations = true;
