@@ -65,11 +65,13 @@ NdiReceiver::~NdiReceiver() { Stop(); }
 
 bool NdiReceiver::Start() {
   Stop();  // the same first steps: clear the flag, join, drop the frame
+  framePool = std::make_shared<VideoFramePool>();
   running = true;
   if (!thread.Start([](void* self) { static_cast<NdiReceiver*>(self)->ThreadMain(); }, this)) {
     // No worker exists; leave the receiver stopped rather than running with
     // nobody to clear the flag for.
     running = false;
+    framePool.reset();
     return false;
   }
   return true;
@@ -82,8 +84,10 @@ void NdiReceiver::Stop() {
     running = false;
   }
   stopping.NotifyAll();
+  if (framePool) framePool->Wake();
   thread.Join();
   DropFrame();
+  framePool.reset();  // frames still held keep it until they go
 }
 
 void NdiReceiver::SetRequestedSource(const std::string& name) {
@@ -131,6 +135,14 @@ void NdiReceiver::RestUntil(std::chrono::steady_clock::time_point until) {
   stopping.WaitUntil(lock, until, [this] { return !running; });
 }
 
+void NdiReceiver::WaitForStorage(const std::weak_ptr<VideoFrame>& replaced) {
+  // Read first: a return or a Stop after this ends the wait at once.
+  const std::uint64_t seen = framePool->Returns();
+  if (!running || replaced.expired() || framePool->SpareBuffers() > 0) return;
+  framePool->WaitForReturn(seen, std::chrono::steady_clock::now() +
+                                     std::chrono::milliseconds(kCaptureTimeoutMs));
+}
+
 void NdiReceiver::ThreadMain() {
   try {
     Run();
@@ -169,10 +181,17 @@ void NdiReceiver::Run() {
   std::int64_t nextDiscoveryNs = 0;
   bool firstPass = true;
   NdiVideoFrameRecord record;
-  // Shared with every frame made here, so it lives as long as the last one.
-  const auto framePool = std::make_shared<VideoFramePool>();
+  // The frame the last publication replaced, while anybody still holds it.
+  std::weak_ptr<VideoFrame> replaced;
 
   while (running) {
+    // Two buffers carry a stream: the published frame and the one the host
+    // is still uploading from. A third is made only when the host holds a
+    // frame longer than the capture timeout; until then the next picture
+    // waits in the runtime, and every picture captured is still published.
+    WaitForStorage(replaced);
+    if (!running) break;
+
     std::string request;
     {
       std::lock_guard<platform::Mutex> lock(mutex);
@@ -216,6 +235,7 @@ void NdiReceiver::Run() {
         // A frame captured while the request changed belongs to the old one.
         if (requestedName == request) {
           snapshot.frame.swap(frame);
+          replaced = frame;
           published = true;
         }
       }  // `frame` now holds the previous or the discarded picture: freed unlocked

@@ -68,20 +68,42 @@ std::vector<std::uint8_t> VideoFramePool::Take(std::size_t bytes) {
 }
 
 void VideoFramePool::Give(std::vector<std::uint8_t>&& pixels) noexcept {
-  if (pixels.capacity() == 0 || pixels.capacity() != wantedBytes.load()) return;
-  for (Slot& slot : slots) {
-    int empty = kEmpty;
-    if (!slot.state.compare_exchange_strong(empty, kBusy, std::memory_order_acquire)) continue;
-    slot.pixels = std::move(pixels);
-    slot.state.store(kFull, std::memory_order_release);
-    return;
+  if (pixels.capacity() == 0) return;
+  if (pixels.capacity() == wantedBytes.load()) {
+    for (Slot& slot : slots) {
+      int empty = kEmpty;
+      if (!slot.state.compare_exchange_strong(empty, kBusy, std::memory_order_acquire)) continue;
+      slot.pixels = std::move(pixels);
+      slot.state.store(kFull, std::memory_order_release);
+      break;
+    }
   }
-}  // every slot taken: the storage is freed with the frame
+  // Kept, or freed right after this: either way one buffer fewer is out.
+  pixels = std::vector<std::uint8_t>();
+  CountReturn();
+}
 
 int VideoFramePool::SpareBuffers() const {
   int spare = 0;
   for (const Slot& slot : slots) spare += slot.state.load() == kFull ? 1 : 0;
   return spare;
+}
+
+std::uint64_t VideoFramePool::Returns() const { return returns.load(); }
+
+void VideoFramePool::WaitForReturn(std::uint64_t seen, std::chrono::steady_clock::time_point until) {
+  platform::MutexLock lock(waitMutex);
+  returned.WaitUntil(lock, until, [&] { return returns.load() != seen; });
+}
+
+void VideoFramePool::Wake() noexcept { CountReturn(); }
+
+// The count grows before the lock is taken, so a waiter either sees it when
+// it looks (under the lock) or is already waiting when the notice comes.
+void VideoFramePool::CountReturn() noexcept {
+  returns.fetch_add(1);
+  { std::lock_guard<platform::Mutex> lock(waitMutex); }
+  returned.NotifyAll();
 }
 
 std::shared_ptr<VideoFrame> MakeVideoFrame(const NdiVideoFrameRecord& record, std::int64_t receivedNs,
