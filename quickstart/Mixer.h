@@ -1,7 +1,14 @@
-// A quick-start plugin with two input textures: the destination (the first
-// input) read through "textureDest" at "i_uv_dest" and the source (the
-// second) through "textureSrc" at "i_uv_src". Its first parameter is the
-// standard "mixVal", the amount the body mixes them by.
+// A quick-start plugin with two input textures. Its fragment shader adds
+//   uniform sampler2D textureDest;  the host's first input, the destination
+//   uniform sampler2D textureSrc;   the second input, the source
+//   in vec2 i_uv_dest;              0 to 1 across the layer, scaled to the
+//   in vec2 i_uv_src;               picture's part of each input
+// so the body reads texture(textureDest, i_uv_dest) and texture(textureSrc,
+// i_uv_src). Its first parameter (host id 0) is the standard "mixVal", a
+// uniform float, the amount the body mixes them by; the author's follow from
+// id 1. Its vertex shader's uniforms maxUVDest and maxUVSrc (vec2) do the
+// scaling; no parameter may use any of these names (Plugin.h has the rest of
+// the contract).
 #pragma once
 
 #include <cstdint>

@@ -41,8 +41,9 @@ Plugin::~Plugin() = default;
 uint32_t Plugin::InitGL(const ViewportRecord* newViewport) {
   if (newViewport == nullptr) return FF_FAIL;
   const std::string fragmentSource = ComposeFragmentSource(fragmentBody);
-  if (!shader.Compile(vertexShaderSource, fragmentSource) || !quad.Initialise(false) ||
-      InitHook() == FF_FAIL) {
+  // Names first: the compiler's own message would point at a generated line.
+  if (!UniformNamesUsable() || !shader.Compile(vertexShaderSource, fragmentSource) ||
+      !quad.Initialise(false) || InitHook() == FF_FAIL) {
     DeInitGL();
     return FF_FAIL;
   }

@@ -7,6 +7,40 @@
 //
 // Authors derive from Effect, Mixer or Source, declare parameters, snippets
 // and the body in their constructor, and may override the four hooks.
+//
+// The shader contract. The fragment source is the framework's header, one
+// uniform declaration per parameter, the included snippets, then the body.
+// The header holds "#version 410 core", so the body holds no version line;
+// it holds `void main()`, which writes the pixel's colour to `fragColor`.
+// Supplied to every plugin:
+//   out vec4 fragColor;        the pixel's colour
+//   uniform vec2 resolution;   viewport width and height, in pixels
+//   uniform float time;        seconds since the plugin object was made
+//   uniform float deltaTime;   time minus the previous frame's time
+//   uniform int frame;         frames drawn so far, 1 in the first
+//   uniform float bpm;         the host's tempo, 120 until it sends one
+//   uniform float phase;       the host's bar phase, 0 until it sends one
+// The variants add their inputs (Effect.h, Mixer.h, Source.h). Each
+// parameter appears under its own name:
+//   Param, ParamRange (float or integer), ParamOption  uniform float: the
+//       value; for an option the chosen entry's position 0, 1, ..., not the
+//       entry's value; for a range the value in its own units
+//   ParamBool, ParamEvent, ParamTrigger  uniform bool: value not 0 (a
+//       trigger is true for one frame)
+//   AddRgbColorParams(name)   uniform vec3 name: red, green, blue
+//   AddHsbaColorParams(name)  uniform vec4 name: the colour as RGB, alpha
+//   ParamText, a file parameter (type FF_TYPE_FILE)  uniform float: the float
+//       value only, 0.0 unless the host sends one; the text or path stays in
+//       C++ (ParamText::text, GetTextParameter)
+//   ParamFFT  nothing: the bins stay in C++
+// A name that gets a uniform (for a colour group, the first member's) must
+// be a GLSL identifier (letters, digits, _, not starting with a digit), no
+// GLSL keyword or reserved word, not start with gl_, and not clash with a
+// name the shader already has: those above, the variant's, main, the
+// included snippets' functions and constants, the body's own globals, or
+// another parameter's uniform. Otherwise InitGL writes one line through
+// ffglex::DebugLog, `Parameter "<name>" cannot name a shader uniform: <why>`,
+// and fails, so the host's instantiation gets FF_FAIL.
 #pragma once
 
 #include <chrono>
@@ -93,6 +127,9 @@ class Plugin : public CFFGLPlugin {
   // Header, one uniform declaration per parameter or colour group, the
   // included snippets in ascending id, then the body.
   std::string ComposeFragmentSource(std::string body);
+  // Whether every parameter uniform's name can stand in the composed
+  // shader; the first that cannot is named in one DebugLog line.
+  bool UniformNamesUsable() const;
 
   std::string fragmentBody;
   std::vector<std::shared_ptr<Param>> params;
@@ -114,6 +151,8 @@ class Plugin : public CFFGLPlugin {
   std::shared_ptr<T> FindParamAs(std::string name);
   // Where the text of parameter id lives; null when it takes no text.
   std::string* TextOf(uint32_t id);
+  // The code of the included snippets, in ascending id.
+  std::string IncludedSnippetCode() const;
 
   std::map<uint32_t, std::string> filePaths;  // texts of file parameters, by id
 

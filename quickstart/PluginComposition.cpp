@@ -1,11 +1,14 @@
-// ffglqs::Plugin: declaring parameters, choosing snippets and composing the
-// fragment source. Every declaration keeps the parameter's store id equal to
+// ffglqs::Plugin: declaring parameters, choosing snippets, composing the
+// fragment source and checking the parameter uniforms' names. Every declaration keeps the parameter's store id equal to
 // its position in the list.
+#include <set>
 #include <utility>
 
+#include "glhelpers/Utilities.h"
 #include "quickstart/ParamGroups.h"
 #include "quickstart/Plugin.h"
 #include "quickstart/Snippets.h"
+#include "quickstart/UniformNames.h"
 
 namespace ffglqs {
 
@@ -132,12 +135,39 @@ std::string Plugin::ComposeFragmentSource(std::string body) {
     }
     i += group.span;
   }
-  for (int id : includedSnippets) {
-    const auto code = SnippetCode.find(id);
-    if (code != SnippetCode.end()) source += code->second;
-  }
+  source += IncludedSnippetCode();
   source += body;
   return source;
+}
+
+std::string Plugin::IncludedSnippetCode() const {
+  std::string code;
+  for (int id : includedSnippets) {
+    const auto snippet = SnippetCode.find(id);
+    if (snippet != SnippetCode.end()) code += snippet->second;
+  }
+  return code;
+}
+
+bool Plugin::UniformNamesUsable() const {
+  const std::string snippets = IncludedSnippetCode();
+  const std::set<std::string> declared =
+      NamesTheShaderDeclares({fragmentHeader, vertexShaderSource, snippets, fragmentBody});
+  std::set<std::string> earlierParams;
+  for (std::size_t i = 0; i < params.size();) {
+    const UniformGroup group = UniformGroupAt(params, i);
+    const std::string& name = params[i]->GetName();
+    if (group.kind != UniformKind::None) {
+      const std::string why = WhyNotAUniformName(name, declared, earlierParams);
+      if (!why.empty()) {
+        ffglex::DebugLog("Parameter \"" + name + "\" cannot name a shader uniform: " + why);
+        return false;
+      }
+      earlierParams.insert(name);
+    }
+    i += group.span;
+  }
+  return true;
 }
 
 }  // namespace ffglqs

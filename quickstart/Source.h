@@ -1,6 +1,7 @@
-// A quick-start plugin without input textures: the fragment body gets the
-// coordinate "i_uv" only. It draws with Plugin's default Render and never
-// reads the record's inputs.
+// A quick-start plugin without input textures. Its fragment shader adds only
+//   in vec2 i_uv;  0 to 1 across the layer
+// (Plugin.h has the rest of the contract). It draws with Plugin's default
+// Render and never reads the record's inputs.
 #pragma once
 
 #include "quickstart/Plugin.h"

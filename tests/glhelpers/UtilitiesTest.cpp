@@ -166,6 +166,20 @@ TEST(RandomFloat, StaysWithinItsBounds) {
   EXPECT_EQ(ffglex::RandomFloat(1.0f, 1.0f), 1.0f);
 }
 
+TEST(RandomFloat, WithItsBoundsReversedStaysBetweenThemAndSpreadsOverThem) {
+  std::srand(7);
+  float lowest = 10.0f, highest = -10.0f;
+  for (int i = 0; i < 20000; ++i) {
+    const float value = ffglex::RandomFloat(3.0f, -2.0f);
+    ASSERT_GE(value, -2.0f);
+    ASSERT_LE(value, 3.0f);
+    lowest = std::fmin(lowest, value);
+    highest = std::fmax(highest, value);
+  }
+  EXPECT_LT(lowest, -1.5f);
+  EXPECT_GT(highest, 2.5f);
+}
+
 // Seeds the generator so that the next draw RandomFloat makes is `wanted`.
 void SeedSoTheNextDrawIs(int wanted) {
   const unsigned seed = 11;

@@ -12,6 +12,7 @@
 #include "quickstart/Source.h"
 #include "testing/gl_context/GlContext.h"
 #include "testing/plugin_host/HostFramebuffer.h"
+#include "tests/glhelpers/StdoutCapture.h"
 
 namespace {
 
@@ -141,6 +142,26 @@ TEST_F(PluginLifecycle, FailedSetUpTearsDownAndCanBeTornDownAgain) {
 
   ClockSource noViewport;
   EXPECT_EQ(noViewport.InitGL(nullptr), FF_FAIL);
+
+  // A name the shader cannot take: one line of ours, not the compiler's.
+  ClockSource clash;
+  clash.AddParam(ffglqs::Param::Create("time"));
+  glhelpers_test::StdoutCapture output;
+  EXPECT_EQ(clash.InitGL(&viewport_), FF_FAIL);
+  EXPECT_EQ(output.Text(),
+            "Parameter \"time\" cannot name a shader uniform: the shader already declares \"time\"\n");
+  EXPECT_EQ(clash.cleanHooks, 1);
+  EXPECT_EQ(testgl::LiveGlObjects(), objects);
+}
+
+TEST_F(PluginLifecycle, NamesNearTheShadersOwnCompile) {
+  ClockSource plugin;
+  for (const char* name : {"Time", "timeScale", "inputTexture", "random", "map", "gl", "a__b",
+                           "floats", "_0"}) {
+    plugin.AddParam(ffglqs::Param::Create(name));
+  }
+  EXPECT_EQ(plugin.InitGL(&viewport_), FF_SUCCESS);
+  plugin.DeInitGL();
 }
 
 }  // namespace

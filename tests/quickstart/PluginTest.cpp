@@ -10,6 +10,7 @@
 #include "quickstart/Snippets.h"
 #include "quickstart/Source.h"
 #include "tests/ExactTexts.h"
+#include "tests/glhelpers/StdoutCapture.h"
 
 namespace {
 
@@ -67,6 +68,16 @@ TEST(PluginParameters, IdsOutOfRangeAndTextOnOtherTypes) {
   EXPECT_STREQ(plugin.GetParameterDisplay(2), "1000000000.0000");  // cut to 15
 }
 
+TEST(PluginParameters, EachFileParameterKeepsItsOwnPath) {
+  Composer plugin;
+  plugin.AddParam(Param::Create("clip", FF_TYPE_FILE, 0.0f));
+  plugin.AddParam(Param::Create("matte", FF_TYPE_FILE, 0.0f));
+  EXPECT_EQ(plugin.SetTextParameter(0, "a.mov"), FF_SUCCESS);
+  EXPECT_EQ(plugin.SetTextParameter(1, "b.png"), FF_SUCCESS);
+  EXPECT_STREQ(plugin.GetTextParameter(0), "a.mov");
+  EXPECT_STREQ(plugin.GetTextParameter(1), "b.png");
+}
+
 // The framework's header followed by a source plugin's addition.
 std::string SourceHeader() {
   return std::string(exact::kFragmentHeader) + exact::kSourceHeaderAddition;
@@ -119,6 +130,18 @@ TEST(FragmentComposition, ColourGroupsOnlyWhenCompleteAndInOrder) {
                 "uniform float g;\nuniform float b;\nuniform float r;\n"
                 "uniform float h;\nuniform float h2;\nuniform float h3;\n"
                 "uniform float r2;\nuniform float g2;\n");
+}
+
+TEST(FragmentComposition, ColourGroupsAtTheEndOfTheListAreStillGroups) {
+  Composer rgbLast;
+  rgbLast.AddParam(Param::Create("s"));
+  rgbLast.AddRgbColorParams("tint");
+  EXPECT_EQ(rgbLast.ComposeFragmentSource(""),
+            SourceHeader() + "uniform float s;\nuniform vec3 tint;\n");
+
+  Composer hsbaLast;
+  hsbaLast.AddHsbaColorParams("c");
+  EXPECT_EQ(hsbaLast.ComposeFragmentSource(""), SourceHeader() + "uniform vec4 c;\n");
 }
 
 TEST(ParamDeclaration, StoreRecordsFollowTheListPositions) {
