@@ -30,7 +30,15 @@ set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
 set(CMAKE_SHARED_LINKER_FLAGS_INIT "-static")
 set(CMAKE_MODULE_LINKER_FLAGS_INIT "-static")
 
-# Test executables run under Wine (see scripts/wine-run).
-set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
-# Wine shows the Linux root as drive Z:; tests get build-tree paths in that form.
-set(KESTRIN_TEST_PATH_PREFIX "Z:")
+if(EXISTS ${CMAKE_CURRENT_LIST_DIR}/KestrinFFGLConfig.cmake)
+  # The copy installed with the Windows package, three levels below its
+  # prefix: packages are looked for below that prefix too, so the project
+  # finds this one.
+  get_filename_component(kestrin_package_prefix ${CMAKE_CURRENT_LIST_DIR}/../../.. ABSOLUTE)
+  list(APPEND CMAKE_FIND_ROOT_PATH ${kestrin_package_prefix})
+else()
+  # Test executables run under Wine (see scripts/wine-run).
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_CURRENT_LIST_DIR}/../scripts/wine-run)
+  # Wine shows the Linux root as drive Z:; tests get build-tree paths in that form.
+  set(KESTRIN_TEST_PATH_PREFIX "Z:")
+endif()
