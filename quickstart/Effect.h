@@ -1,6 +1,7 @@
 // A quick-start plugin with one input texture. Its fragment shader adds
-//   in vec2 i_uv;                    0 to 1 across the layer, scaled to the
-//                                    part of the input that holds the picture
+//   in vec2 i_uv;                    0 to 1 across the layer from the bottom
+//                                    left, scaled to the part of the input
+//                                    that holds the picture
 //   uniform sampler2D inputTexture;  the host's input
 // so the body reads the input as texture(inputTexture, i_uv). Its vertex
 // shader's uniform maxUV (vec2) does that scaling; no parameter may use

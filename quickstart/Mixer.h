@@ -1,8 +1,9 @@
 // A quick-start plugin with two input textures. Its fragment shader adds
 //   uniform sampler2D textureDest;  the host's first input, the destination
 //   uniform sampler2D textureSrc;   the second input, the source
-//   in vec2 i_uv_dest;              0 to 1 across the layer, scaled to the
-//   in vec2 i_uv_src;               picture's part of each input
+//   in vec2 i_uv_dest;              0 to 1 across the layer from the bottom
+//   in vec2 i_uv_src;               left, scaled to the picture's part of
+//                                   each input
 // so the body reads texture(textureDest, i_uv_dest) and texture(textureSrc,
 // i_uv_src). Its first parameter (host id 0) is the standard "mixVal", a
 // uniform float, the amount the body mixes them by; the author's follow from

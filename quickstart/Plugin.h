@@ -11,7 +11,8 @@
 // The shader contract. The fragment source is the framework's header, one
 // uniform declaration per parameter, the included snippets, then the body.
 // The header holds "#version 410 core", so the body holds no version line;
-// it holds `void main()`, which writes the pixel's colour to `fragColor`.
+// it holds `void main()`, which writes the pixel's colour to `fragColor`, and
+// may add functions and uniforms of its own (set them in UpdateHook).
 // Supplied to every plugin:
 //   out vec4 fragColor;        the pixel's colour
 //   uniform vec2 resolution;   viewport width and height, in pixels
@@ -37,10 +38,12 @@
 // be a GLSL identifier (letters, digits, _, not starting with a digit), no
 // GLSL keyword or reserved word, not start with gl_, and not clash with a
 // name the shader already has: those above, the variant's, main, the
-// included snippets' functions and constants, the body's own globals, or
-// another parameter's uniform. Otherwise InitGL writes one line through
-// ffglex::DebugLog, `Parameter "<name>" cannot name a shader uniform: <why>`,
-// and fails, so the host's instantiation gets FF_FAIL.
+// included snippets' functions and constants, the body's own uniforms,
+// inputs, outputs and functions, or another parameter's uniform. Otherwise
+// InitGL writes one line through ffglex::DebugLog,
+//   Parameter "<name>" cannot name a shader uniform: <why>
+// and fails, so the host's instantiation gets FF_FAIL. (A clash with a body
+// global the check does not recognise fails with the compiler's message.)
 #pragma once
 
 #include <chrono>
