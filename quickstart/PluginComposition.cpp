@@ -1,6 +1,7 @@
 // ffglqs::Plugin: declaring parameters, choosing snippets, composing the
-// fragment source and checking the parameter uniforms' names. Every declaration keeps the parameter's store id equal to
-// its position in the list.
+// fragment source and checking the parameter uniforms' names. Every
+// declaration keeps the parameter's store id equal to its position in the
+// list.
 #include <set>
 #include <utility>
 
