@@ -10,7 +10,6 @@
 #include "quickstart/Snippets.h"
 #include "quickstart/Source.h"
 #include "tests/ExactTexts.h"
-#include "tests/glhelpers/StdoutCapture.h"
 
 namespace {
 
