@@ -153,6 +153,7 @@ class Thread {
   void* handle = nullptr;
   Entry entry = nullptr;
   void* context = nullptr;
+  void* module = nullptr;  // the reference the running thread holds on its module
 #else
   std::thread native;
 #endif
