@@ -94,7 +94,8 @@ std::uintptr_t IndexOf(EmulatedObject& object) {
     gKey = TlsAlloc();
     if (gKey == TLS_OUT_OF_INDEXES) {
       // As the runtime's version does, but with the lock released: the
-      // process's exit runs this module's unload code, which takes it again.
+      // exit that follows runs this module's unload code, which may use
+      // thread-local storage and so take the lock again.
       ReleaseSRWLockExclusive(&gLock);
       std::abort();
     }
