@@ -3,6 +3,7 @@
 #include <GL/glew.h>
 
 #include <memory>
+#include <utility>
 
 #include "host/CFFGLPlugin.h"
 #include "host/CFFGLPluginDescriptor.h"
@@ -10,6 +11,22 @@
 CFFGLPlugin* g_prototypePlugin = nullptr;
 unsigned char g_glLoaderTried = 0;
 unsigned char g_glLoaderReady = 0;
+
+namespace {
+
+// Hosts scanning their plugin folder read the parameters, which makes the
+// prototype, and then unload without code 2. The prototype left then is
+// deleted at unload rather than lost with every load. It never had InitGL
+// and has no thread, so its deletion makes no GL call and joins nothing.
+struct DeletePrototypeAtUnload {
+  ~DeletePrototypeAtUnload() { delete std::exchange(g_prototypePlugin, nullptr); }
+};
+
+// Made with the first prototype, so it runs before the destructors of all
+// the static data built at load, which the prototype may still use.
+void ArrangePrototypeDeletionAtUnload() { static DeletePrototypeAtUnload deletion; }
+
+}  // namespace
 
 uint32_t Initialise() {
   if (!g_pluginDescriptor) return FF_FAIL;
@@ -20,6 +37,7 @@ uint32_t Initialise() {
   if (g_prototypePlugin) return FF_SUCCESS;
   const uint32_t result = g_pluginDescriptor->GetFactory()(&g_prototypePlugin);
   if (result == FF_FAIL || !g_prototypePlugin) return FF_FAIL;
+  ArrangePrototypeDeletionAtUnload();
   return FF_SUCCESS;
 }
 

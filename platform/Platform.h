@@ -130,7 +130,9 @@ class ConditionVariable {
 };
 
 // One thread running `entry(context)`. It must be joined before the object
-// ends (the destructor joins one that was not).
+// ends (the destructor joins one that was not). On Windows the running
+// thread holds a reference on the module its code belongs to, so a library
+// freed too early stays loaded until the thread has ended.
 class Thread {
  public:
   using Entry = void (*)(void* context);
@@ -153,6 +155,7 @@ class Thread {
   void* handle = nullptr;
   Entry entry = nullptr;
   void* context = nullptr;
+  void* module = nullptr;  // the reference the running thread holds on its module
 #else
   std::thread native;
 #endif

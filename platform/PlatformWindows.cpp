@@ -91,9 +91,27 @@ bool ConditionVariable::WaitUntil(MutexLock& lock, Clock::time_point deadline) {
   return Clock::now() < deadline;  // ERROR_TIMEOUT, or woken by the OS without a notification
 }
 
+namespace {
+// A reference on the module this code is linked into, taken before a thread
+// starts and dropped as it ends: a host that frees the library while the
+// thread still runs then leaves the module loaded until the thread is out,
+// instead of pulling the code from under it. Null when the OS refuses; the
+// thread then runs without one.
+HMODULE ReferenceOwnModule() {
+  HMODULE module = nullptr;
+  const auto address = reinterpret_cast<LPCWSTR>(&ReferenceOwnModule);
+  if (!GetModuleHandleExW(GET_MODULE_HANDLE_EX_FLAG_FROM_ADDRESS, address, &module)) return nullptr;
+  return module;
+}
+}  // namespace
+
 unsigned long __stdcall Thread::Trampoline(void* self) {
   Thread* thread = static_cast<Thread*>(self);
+  const HMODULE module = static_cast<HMODULE>(thread->module);
   thread->entry(thread->context);
+  // Drops the reference and ends the thread in one call that never returns
+  // here, since the module may unload with it.
+  if (module) FreeLibraryAndExitThread(module, 0);
   return 0;
 }
 
@@ -101,7 +119,9 @@ bool Thread::Start(Entry newEntry, void* newContext) {
   if (handle) return false;
   entry = newEntry;
   context = newContext;
+  module = ReferenceOwnModule();
   handle = CreateThread(nullptr, 0, &Thread::Trampoline, this, 0, nullptr);
+  if (!handle && module) FreeLibrary(static_cast<HMODULE>(module));
   return handle != nullptr;
 }
 

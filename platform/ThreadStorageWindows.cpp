@@ -85,28 +85,6 @@ void ThreadEnded(void* value) {
   FreeBlock(block);
 }
 
-// Gives the index and every thread's storage back. Runs when the module
-// unloads (or the program ends), as the last of its static destructors:
-// the others may still use thread-local storage, an exception for one.
-void ReleaseAll() {
-  if (gKey == TLS_OUT_OF_INDEXES) return;
-  __mingwthr_remove_key_dtor(gKey);
-  TlsFree(gKey);
-  gKey = TLS_OUT_OF_INDEXES;
-  while (gBlocks) {
-    Block* block = gBlocks;
-    Unlink(block);
-    FreeBlock(block);
-  }
-}
-
-// Constructed before every other static object of the module, so destroyed
-// after all of them. (A destructor-attribute function would not run at all
-// when a DLL unloads.)
-struct ReleaseAtUnload {
-  ~ReleaseAtUnload() { ReleaseAll(); }
-} gReleaseAtUnload __attribute__((init_priority(101)));
-
 // The object's slot number, handed out on first use.
 std::uintptr_t IndexOf(EmulatedObject& object) {
   std::uintptr_t index = __atomic_load_n(&object.index, __ATOMIC_ACQUIRE);
@@ -114,7 +92,13 @@ std::uintptr_t IndexOf(EmulatedObject& object) {
   AcquireSRWLockExclusive(&gLock);
   if (gKey == TLS_OUT_OF_INDEXES) {
     gKey = TlsAlloc();
-    if (gKey == TLS_OUT_OF_INDEXES) std::abort();  // as the runtime's version does
+    if (gKey == TLS_OUT_OF_INDEXES) {
+      // As the runtime's version does, but with the lock released: the
+      // exit that follows runs this module's unload code, which may use
+      // thread-local storage and so take the lock again.
+      ReleaseSRWLockExclusive(&gLock);
+      std::abort();
+    }
     __mingwthr_key_dtor(gKey, ThreadEnded);
   }
   index = object.index;
@@ -160,6 +144,24 @@ void* NewSlot(const EmulatedObject& object) {
 }
 
 }  // namespace
+
+namespace platform {
+
+// Gives the index and every thread's storage back; see ModuleUnloadWindows.cpp
+// for when.
+void ReleaseThreadStorage() {
+  if (gKey == TLS_OUT_OF_INDEXES) return;
+  __mingwthr_remove_key_dtor(gKey);
+  TlsFree(gKey);
+  gKey = TLS_OUT_OF_INDEXES;
+  while (gBlocks) {
+    Block* block = gBlocks;
+    Unlink(block);
+    FreeBlock(block);
+  }
+}
+
+}  // namespace platform
 
 extern "C" void* __emutls_get_address(void* record) {
   EmulatedObject& object = *static_cast<EmulatedObject*>(record);

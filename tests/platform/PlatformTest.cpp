@@ -26,6 +26,18 @@ platform::NativeString Native(const fs::path& path) {
 
 constexpr const char* kVariable = "KESTRIN_PLATFORM_TEST";
 
+}  // namespace
+
+// Exported by this program, so that a lookup through the whole process
+// would find it.
+#ifdef _WIN32
+extern "C" __declspec(dllexport) void KestrinPlatformTestExport() {}
+#else
+extern "C" __attribute__((visibility("default"))) void KestrinPlatformTestExport() {}
+#endif
+
+namespace {
+
 // The test variable set for a test, removed after.
 class ScopedVariable {
  public:
@@ -90,6 +102,8 @@ TEST(LoadLibraryFromPath, FindsTheLibrarysDependencyBesideItAndUnloadsBoth) {
   EXPECT_TRUE(platform::FindExport(library, "NDIlib_v5_load"));
   EXPECT_FALSE(platform::FindExport(library, "NDIlib_v5_load_"));
   EXPECT_FALSE(platform::FindExport(nullptr, "NDIlib_v5_load"));
+  EXPECT_FALSE(platform::FindExport(nullptr, "KestrinPlatformTestExport"))
+      << "no library: nothing is searched, not even the program's own exports";
 
   platform::FreeLibraryHandle(library);
   EXPECT_FALSE(testos::IsLibraryLoaded(kRuntime));

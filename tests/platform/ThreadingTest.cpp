@@ -1,9 +1,10 @@
-// The platform's thread, lock and wait, and what every module links for
-// thread-local objects and function statics: each thread sees its own
-// thread-local copies, starting from their initial values, aligned as
-// declared and kept while more of them come into use; a function static is
-// initialised once however many threads reach it together, and again after
-// its initialiser threw.
+// The platform's thread, lock and wait (a notification to all wakes every
+// waiter; a wait for a condition sleeps on through wake-ups while it is
+// false), and what every module links for thread-local objects and function
+// statics: each thread sees its own thread-local copies, starting from their
+// initial values, aligned as declared and kept while more of them come into
+// use; a function static is initialised once however many threads reach it
+// together, and again after its initialiser threw.
 #include <gtest/gtest.h>
 
 #include <atomic>
@@ -102,6 +103,89 @@ TEST(Threading, WaitsEndOnANotificationOrNoEarlierThanTheirTimeout) {
   ASSERT_TRUE(StartOn(thread, body));
   EXPECT_TRUE(changed.WaitFor(lock, std::chrono::seconds(20), [&] { return ready; }));
   EXPECT_TRUE(lock.owns_lock());
+  lock.unlock();
+  thread.Join();
+}
+
+TEST(Threading, NotifyAllWakesEveryWaiter) {
+  constexpr int kWaiters = 3;
+  platform::Mutex mutex;
+  platform::ConditionVariable changed;
+  bool ready = false;
+  int waiting = 0;
+  std::atomic<int> woken{0};
+  auto body = [&] {
+    platform::MutexLock lock(mutex);
+    ++waiting;
+    if (changed.WaitFor(lock, std::chrono::seconds(60), [&] { return ready; })) ++woken;
+  };
+  platform::Thread threads[kWaiters];
+  for (platform::Thread& thread : threads) ASSERT_TRUE(StartOn(thread, body));
+  // A waiter counted under the lock is inside its wait once the lock is
+  // ours again.
+  ASSERT_TRUE(testos::WaitUntil([&] {
+    std::lock_guard<platform::Mutex> lock(mutex);
+    return waiting == kWaiters;
+  }));
+  {
+    std::lock_guard<platform::Mutex> lock(mutex);
+    ready = true;
+  }
+  changed.NotifyAll();
+  EXPECT_TRUE(testos::WaitUntil([&] { return woken.load() == kWaiters; }, std::chrono::seconds(10)))
+      << woken.load() << " of " << kWaiters << " waiters woke";
+  // Whoever still sleeps is let go one by one, so that the joins end.
+  while (woken.load() < kWaiters) {
+    changed.NotifyOne();
+    std::this_thread::sleep_for(milliseconds(1));
+  }
+  for (platform::Thread& thread : threads) thread.Join();
+}
+
+TEST(Threading, PredicateWaitSleepsOnThroughWakeUpsWhileItsPredicateIsFalse) {
+  platform::Mutex mutex;
+  platform::ConditionVariable changed;
+  bool waiting = false, ready = false;
+  bool answer = false, readyOnReturn = false;
+  auto body = [&] {
+    platform::MutexLock lock(mutex);
+    waiting = true;
+    answer = changed.WaitFor(lock, std::chrono::seconds(20), [&] { return ready; });
+    readyOnReturn = ready;
+  };
+  platform::Thread thread;
+  ASSERT_TRUE(StartOn(thread, body));
+  ASSERT_TRUE(testos::WaitUntil([&] {
+    std::lock_guard<platform::Mutex> lock(mutex);
+    return waiting;
+  }));
+  // Wake-ups with the predicate still false: the waiter goes back to sleep.
+  for (int wakeUp = 0; wakeUp < 5; ++wakeUp) {
+    changed.NotifyAll();
+    std::this_thread::sleep_for(milliseconds(5));
+  }
+  {
+    std::lock_guard<platform::Mutex> lock(mutex);
+    ready = true;
+  }
+  changed.NotifyAll();
+  thread.Join();
+  EXPECT_TRUE(answer);
+  EXPECT_TRUE(readyOnReturn) << "the wait answered before its predicate held";
+
+  // Wake-ups until the deadline: false, and not before the time is up.
+  ready = false;
+  platform::MutexLock lock(mutex);
+  auto wakeUps = [&] {
+    for (int wakeUp = 0; wakeUp < 5; ++wakeUp) {
+      changed.NotifyAll();
+      std::this_thread::sleep_for(milliseconds(5));
+    }
+  };
+  ASSERT_TRUE(StartOn(thread, wakeUps));
+  const Clock::time_point start = Clock::now();
+  EXPECT_FALSE(changed.WaitFor(lock, milliseconds(60), [&] { return ready; }));
+  EXPECT_GE(Clock::now() - start, milliseconds(60));
   lock.unlock();
   thread.Join();
 }
