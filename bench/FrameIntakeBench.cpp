@@ -209,7 +209,7 @@ void BM_Intake(benchmark::State& state) {
 // Nothing connected, and every capture comes back at once with nothing.
 void BM_WorkerWithInstantCapture(benchmark::State& state) {
   RunningReceiver running(false);
-  NdiSim_SetCapturesReturnAtOnce(1);
+  NdiSim_SetAnswerAtOnce(1, 0, nullptr);
   running.Start();
   benchfig::WaitFor([] { return NdiSim_CaptureCount() >= 2; }, "the worker's captures");
   for (auto _ : state) {
