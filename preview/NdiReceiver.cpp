@@ -11,11 +11,14 @@ namespace {
 
 constexpr std::int64_t kDiscoveryIntervalNs = 1000000000;
 constexpr std::uint32_t kCaptureTimeoutMs = 50;
-// Early captures in a row that published nothing before the worker rests.
-// One such answer (a status change, a rejected picture) is usually followed
-// at once by a picture, which must not wait; a runtime that answers at once
-// with nothing over and over would otherwise spin.
-constexpr int kEarlyEmptyCapturesBeforeRest = 2;
+// Captures in a row that came back before their timeout and published
+// nothing, after which the worker rests for the rest of the timeout. A few
+// such answers (a status change, rejected pictures) are usually followed at
+// once by a picture, which must not wait; a runtime that answers at once
+// with nothing over and over would otherwise spin. Eight per timeout still
+// drains a stream of unusable pictures faster than a 120 fps source sends
+// them.
+constexpr int kEarlyEmptyCapturesBeforeRest = 8;
 
 // The runtime's finder and receiver; destroys the receiver and then the
 // finder, each only when it exists.

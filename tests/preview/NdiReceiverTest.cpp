@@ -448,7 +448,7 @@ TEST_P(NdiReceiverAnsweringAtOnce, IsPacedAndStopEndsTheRest) {
   std::this_thread::sleep_for(std::chrono::milliseconds(300));
   const int passes = NdiSim_CaptureCount() - before;
   EXPECT_GE(passes, 2);
-  EXPECT_LE(passes, 30);  // a few per 50 ms, not thousands
+  EXPECT_LE(passes, 80);  // a few per 50 ms, not millions
 
   // Ten stops, each while the worker rests, take far less than ten rests.
   std::chrono::steady_clock::duration stopping{};
