@@ -43,8 +43,9 @@ constexpr std::int32_t kMaxVideoFrameSide = 8192;
 // lock-free, claimed by exchanging their state.
 //
 // A stream needs three buffers at most: the published frame, the one the
-// host is still uploading from, and the one the worker fills. The published
-// frame is always out, so two slots keep every other buffer for reuse.
+// host is still uploading from, and the one the worker fills. While a
+// stream runs the published frame is out, so two slots keep every other
+// buffer for reuse and none is made anew.
 class VideoFramePool {
  public:
   static constexpr int kSlots = 2;

@@ -26,6 +26,14 @@ EXPORTED void* operator new(std::size_t size) {
   throw std::bad_alloc();
 }
 EXPORTED void* operator new[](std::size_t size) { return ::operator new(size); }
+// The GL driver's compiler allocates with these: every allocation function
+// it may pair with the deletes below has to be this program's.
+EXPORTED void* operator new(std::size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size ? size : 1);
+}
+EXPORTED void* operator new[](std::size_t size, const std::nothrow_t&) noexcept {
+  return std::malloc(size ? size : 1);
+}
 EXPORTED void operator delete(void* p) noexcept { std::free(p); }
 EXPORTED void operator delete[](void* p) noexcept { std::free(p); }
 EXPORTED void operator delete(void* p, std::size_t) noexcept { std::free(p); }
