@@ -734,9 +734,7 @@ std::int64_t ProcStatusKb(const char* field) {
 template <typename Frame>
 std::int64_t PeakRiseKb(Frame frame) {
   glFinish();
-  // Freed memory the allocator still keeps in place would otherwise be
-  // resident already and hide what the measured side allocates.
-  malloc_trim(0);
+  malloc_trim(0);  // freed small memory, too, is not resident beforehand
   const std::int64_t baselineKb = ProcStatusKb("VmRSS");
   std::ofstream("/proc/self/clear_refs") << "5";  // peak := current
   const auto end = Clock::now() + std::chrono::seconds(10);
@@ -811,6 +809,10 @@ BENCHMARK(BM_MemoryRawTexture)->Args({1920, 1080})->Args({3840, 2160})->Iteratio
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Every buffer of a mebibyte or more is mapped afresh and unmapped when
+  // freed, rather than carved from memory an earlier benchmark freed and
+  // left resident, which would hide it from a later one's peak.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
   using benchfig::Counter;
   using benchfig::Results;
   auto counter = [](const std::string& name, const char* what) {
