@@ -6,9 +6,9 @@
 //    plugin's frames make on the host's thread;
 //  - the worker's intake of 4K pictures at 60 a second while a host draws
 //    each new one into its layer at 60 Hz, against a thread that copies the
-//    same rows while the same host uploads them in raw GL; and from the
-//    same run, how long each picture waited in the runtime before the
-//    worker took it, with a host whose upload is slower than a frame;
+//    same rows while the same host uploads them in raw GL;
+//  - how long each picture waited in the runtime before the worker took
+//    it, with a host whose upload is slower than a source frame (5K);
 //  - how old a frame is when a host frame first draws it;
 //  - teardown (code 19) while the worker waits in a capture, against the
 //    50 ms capture timeout;
