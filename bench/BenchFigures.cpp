@@ -1,8 +1,17 @@
 #include "BenchFigures.h"
 
+#include <dirent.h>
+#include <sys/syscall.h>
+#include <unistd.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
+#include <ctime>
+#include <fstream>
 #include <limits>
+#include <sstream>
 
 namespace benchfig {
 
@@ -44,6 +53,54 @@ double Counter(const Results& results, const std::string& name, const std::strin
   if (r == results.end()) return kMissing;
   const auto c = r->second.counters.find(counter);
   return c == r->second.counters.end() ? kMissing : c->second;
+}
+
+double Percentile(std::vector<double>& values, double share) {
+  if (values.empty()) return kMissing;
+  std::sort(values.begin(), values.end());
+  const auto index = static_cast<std::size_t>(share * static_cast<double>(values.size()));
+  return values[std::min(values.size() - 1, index)];
+}
+
+pid_t CurrentThreadId() { return static_cast<pid_t>(syscall(SYS_gettid)); }
+
+std::set<pid_t> ThreadIds() {
+  std::set<pid_t> ids;
+  if (DIR* tasks = opendir("/proc/self/task")) {
+    while (const dirent* entry = readdir(tasks)) {
+      if (entry->d_name[0] != '.') ids.insert(static_cast<pid_t>(std::atoi(entry->d_name)));
+    }
+    closedir(tasks);
+  }
+  return ids;
+}
+
+std::string ThreadName(pid_t tid) {
+  std::ifstream comm("/proc/self/task/" + std::to_string(tid) + "/comm");
+  std::string name;
+  std::getline(comm, name);
+  return name;
+}
+
+// Its CPU-time clock is derived from its id the way pthread_getcpuclockid
+// derives it.
+ThreadUsage ReadThreadUsage(pid_t tid) {
+  ThreadUsage usage;
+  const clockid_t clock = static_cast<clockid_t>((~static_cast<unsigned>(tid) << 3) | 6u);
+  timespec cpu{};
+  if (clock_gettime(clock, &cpu) != 0) throw std::runtime_error("no CPU clock for the thread");
+  usage.cpuSeconds = static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) * 1e-9;
+
+  std::ifstream statFile("/proc/self/task/" + std::to_string(tid) + "/stat");
+  std::string stat;
+  std::getline(statFile, stat);
+  // After the command name: state, ppid, pgrp, session, tty, tpgid, flags,
+  // minflt, cminflt, majflt.
+  std::istringstream fields(stat.substr(stat.rfind(')') + 1));
+  std::string field[10];
+  for (std::string& f : field) fields >> f;
+  usage.pageFaults = std::atoll(field[7].c_str()) + std::atoll(field[9].c_str());
+  return usage;
 }
 
 int RunAndReport(int argc, char** argv, const std::vector<Figure>& figures) {

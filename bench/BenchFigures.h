@@ -6,9 +6,13 @@
 
 #include <benchmark/benchmark.h>
 
+#include <sys/types.h>
+
 #include <chrono>
+#include <cstdint>
 #include <functional>
 #include <map>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -45,6 +49,24 @@ void WaitFor(Condition condition, const char* what) {
     throw std::runtime_error(std::string("timed out waiting for ") + what);
   }
 }
+
+// The value below which `share` (0 to 1) of `values` lie; sorts them.
+double Percentile(std::vector<double>& values, double share);
+
+// --- One thread's use of the machine, as the kernel counts it -----------------
+
+pid_t CurrentThreadId();
+// Every thread of this process.
+std::set<pid_t> ThreadIds();
+// A thread's name as the kernel has it (empty when it has gone).
+std::string ThreadName(pid_t tid);
+
+struct ThreadUsage {
+  double cpuSeconds = 0.0;
+  std::int64_t pageFaults = 0;  // minor and major
+};
+// Any thread of this process.
+ThreadUsage ReadThreadUsage(pid_t tid);
 
 // benchmark::Initialize, run everything (console output as usual), then
 // one "FIGURE" line per figure whose benchmarks ran. Returns the exit code.

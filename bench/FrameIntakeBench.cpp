@@ -5,19 +5,12 @@
 // paced the same way; the two take turns in one loop, so both see the same
 // machine. Also: the worker's CPU use with a runtime whose capture returns
 // at once with nothing, which must not turn the loop into a spin.
-#include <dirent.h>
-#include <sys/syscall.h>
-#include <unistd.h>
-
 #include <chrono>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
-#include <ctime>
-#include <fstream>
 #include <set>
-#include <sstream>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -29,52 +22,15 @@
 
 namespace {
 
+using benchfig::CurrentThreadId;
+using benchfig::ReadThreadUsage;
+using benchfig::ThreadIds;
+using benchfig::ThreadUsage;
 using Clock = std::chrono::steady_clock;
 constexpr auto kFramePeriod = std::chrono::microseconds(16667);  // 60 frames a second
 constexpr int kRounds = 3;
 constexpr int kFramesPerTurn = 60;
 constexpr int kWarmUpFrames = 20;
-
-// --- One thread's use of the machine, as the kernel counts it ---------------------
-
-pid_t CurrentThreadId() { return static_cast<pid_t>(syscall(SYS_gettid)); }
-
-std::set<pid_t> ThreadIds() {
-  std::set<pid_t> ids;
-  if (DIR* tasks = opendir("/proc/self/task")) {
-    while (const dirent* entry = readdir(tasks)) {
-      if (entry->d_name[0] != '.') ids.insert(static_cast<pid_t>(std::atoi(entry->d_name)));
-    }
-    closedir(tasks);
-  }
-  return ids;
-}
-
-struct ThreadUsage {
-  double cpuSeconds = 0.0;
-  std::int64_t pageFaults = 0;  // minor and major
-};
-
-// Any thread of this process: its CPU-time clock is derived from its id the
-// way pthread_getcpuclockid derives it.
-ThreadUsage ReadThreadUsage(pid_t tid) {
-  ThreadUsage usage;
-  const clockid_t clock = static_cast<clockid_t>((~static_cast<unsigned>(tid) << 3) | 6u);
-  timespec cpu{};
-  if (clock_gettime(clock, &cpu) != 0) throw std::runtime_error("no CPU clock for the thread");
-  usage.cpuSeconds = static_cast<double>(cpu.tv_sec) + static_cast<double>(cpu.tv_nsec) * 1e-9;
-
-  std::ifstream statFile("/proc/self/task/" + std::to_string(tid) + "/stat");
-  std::string stat;
-  std::getline(statFile, stat);
-  // After the command name: state, ppid, pgrp, session, tty, tpgid, flags,
-  // minflt, cminflt, majflt.
-  std::istringstream fields(stat.substr(stat.rfind(')') + 1));
-  std::string field[10];
-  for (std::string& f : field) fields >> f;
-  usage.pageFaults = std::atoll(field[7].c_str()) + std::atoll(field[9].c_str());
-  return usage;
-}
 
 // --- The runtime's side ---------------------------------------------------------
 
@@ -206,10 +162,14 @@ void BM_Intake(benchmark::State& state) {
   }
 }
 
-// Nothing connected, and every capture comes back at once with nothing.
+// Nothing connected, and every capture comes back at once with the same
+// answer: nothing (0), or an unusable picture (1, UYVY), over and over.
 void BM_WorkerWithInstantCapture(benchmark::State& state) {
+  const std::int32_t answer = static_cast<std::int32_t>(state.range(0));
+  RuntimePicture unusable(64, 32, 0);
+  unusable.frame.fourCC = kNdiFourCCUyvy;
   RunningReceiver running(false);
-  NdiSim_SetCapturesReturnAtOnce(1);
+  NdiSim_SetAnswerAtOnce(1, answer, answer == kNdiFrameTypeVideo ? &unusable.frame : nullptr);
   running.Start();
   benchfig::WaitFor([] { return NdiSim_CaptureCount() >= 2; }, "the worker's captures");
   for (auto _ : state) {
@@ -229,7 +189,7 @@ BENCHMARK(BM_Intake)
     ->Args({3840, 2160, 256})
     ->Iterations(1)
     ->Unit(benchmark::kSecond);
-BENCHMARK(BM_WorkerWithInstantCapture)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_WorkerWithInstantCapture)->Arg(0)->Arg(1)->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 
@@ -251,6 +211,8 @@ int main(int argc, char** argv) {
       {"intake 7680x4320, worker page faults per frame", "faults", 0.999, intake("7680/4320/0", "page_faults_per_frame")},
       {"intake 7680x4320, share of the 60 frames a second taken", "", NAN, intake("7680/4320/0", "frames_taken_share")},
       {"worker CPU, capture returning at once with nothing", "% of a core", 2.0,
-       [](const Results& r) { return Counter(r, "BM_WorkerWithInstantCapture/iterations:1", "core_percent"); }},
+       [](const Results& r) { return Counter(r, "BM_WorkerWithInstantCapture/0/iterations:1", "core_percent"); }},
+      {"worker CPU, capture returning at once with an unusable picture", "% of a core", 2.0,
+       [](const Results& r) { return Counter(r, "BM_WorkerWithInstantCapture/1/iterations:1", "core_percent"); }},
   });
 }

@@ -4,16 +4,23 @@
 //    each taking turns with the same work done in raw GL calls (same
 //    program, same framing, same upload), and the heap allocations the
 //    plugin's frames make on the host's thread;
+//  - the worker's intake of 4K pictures at 60 a second while a host draws
+//    each new one into its layer at 60 Hz, against a thread that copies the
+//    same rows while the same host uploads them in raw GL;
+//  - how long each picture waited in the runtime before the worker took
+//    it, with a host whose upload is slower than a source frame (5K);
 //  - how old a frame is when a host frame first draws it;
 //  - teardown (code 19) while the worker waits in a capture, against the
 //    50 ms capture timeout;
-//  - peak resident memory while one instance streams 4K frames for 10 s,
-//    against a raw texture that gets the same pictures.
+//  - peak resident memory while one instance streams 1080p or 4K frames
+//    for 10 s, against a raw texture that gets the same pictures.
 // Every timed host frame ends with glFinish, so the figures hold the whole
 // cost of the frame, rasterisation included (Mesa llvmpipe here: software).
 #include <GL/glew.h>
 #include <dlfcn.h>
 #include <execinfo.h>
+#include <malloc.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <atomic>
@@ -25,8 +32,10 @@
 #include <cstring>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <new>
 #include <random>
+#include <set>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -87,6 +96,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 constexpr double kCaptureTimeoutSeconds = 0.050;
+constexpr auto kSourcePeriod = std::chrono::microseconds(16667);  // 60 frames a second
 const char* const kSourceName = "KESTRIN - Viewport (Bench)";
 
 // --- The set-up every benchmark shares ------------------------------------------
@@ -102,15 +112,21 @@ class Environment {
 
   testhost::PluginLibrary& Library() { return *library; }
 
+  // A fresh simulated runtime listing the source: its logs start empty.
+  // Only while no instance exists.
+  static void ResetRuntime() {
+    NdiSim_Reset();
+    const NdiSimSource source{kSourceName, "127.0.0.1:5961"};
+    NdiSim_SetSources(&source, 1);
+  }
+
  private:
   Environment() {
     CalledFromTheGlDriver();  // the first stack walk loads the unwinder: not in a counted frame
     setenv("NDI_RUNTIME_DIR_V6", NDISIM_RUNTIME_DIR, 1);
     unsetenv("NDI_RUNTIME_DIR_V5");
     unsetenv("ProgramFiles");
-    NdiSim_Reset();
-    const NdiSimSource source{kSourceName, "127.0.0.1:5961"};
-    NdiSim_SetSources(&source, 1);
+    ResetRuntime();
     std::string error;
     context = testgl::CreateCurrentContextWithGlew(error);
     if (!context) throw std::runtime_error(error);
@@ -122,16 +138,19 @@ class Environment {
   std::unique_ptr<testhost::PluginLibrary> library;
 };
 
-// A BGRA picture the simulated runtime hands over, rows packed.
+// A BGRA picture the simulated runtime hands over, each row followed by
+// `padding` bytes.
 struct Picture {
   NdiSimFrame frame{};
   std::vector<std::uint8_t> bytes;
 
-  Picture(std::int32_t width, std::int32_t height) : bytes(std::size_t(width) * height * 4) {
+  Picture(std::int32_t width, std::int32_t height, std::int32_t padding = 0)
+      : bytes(std::size_t(width * 4 + padding) * height) {
     for (std::size_t i = 0; i < bytes.size(); ++i) bytes[i] = static_cast<std::uint8_t>(i * 7);
-    frame = {width, height, kNdiFourCCBgra, width * 4, 0.0f, bytes.data(), bytes.size()};
+    frame = {width, height, kNdiFourCCBgra, width * 4 + padding, 0.0f, bytes.data(), bytes.size()};
   }
-  std::size_t Bytes() const { return bytes.size(); }
+  // The packed picture's size.
+  std::size_t Bytes() const { return std::size_t(frame.width) * std::size_t(frame.height) * 4; }
 };
 
 // Hands one picture to the receiver and waits until the worker has
@@ -242,9 +261,11 @@ class RawDraw {
 
   // Replaces the texture's pixels, as the plugin does for a new frame.
   void Upload(const Picture& picture) const {
+    Upload(picture.frame.width, picture.frame.height, picture.bytes.data());
+  }
+  void Upload(std::int32_t width, std::int32_t height, const std::uint8_t* packed) const {
     glBindTexture(GL_TEXTURE_2D, texture);
-    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, picture.frame.width, picture.frame.height, GL_BGRA,
-                    GL_UNSIGNED_BYTE, picture.bytes.data());
+    glTexSubImage2D(GL_TEXTURE_2D, 0, 0, 0, width, height, GL_BGRA, GL_UNSIGNED_BYTE, packed);
     glBindTexture(GL_TEXTURE_2D, 0);
   }
 
@@ -385,6 +406,217 @@ void BM_HostFrameNewPicture(benchmark::State& state) {
   }
 }
 
+// --- Intake while a host draws 4K at 60 Hz --------------------------------------
+
+// The receiver's worker among the threads that appeared with an instance:
+// it keeps the program's name, which the GL driver's threads do not.
+pid_t FindWorker(const std::set<pid_t>& before) {
+  const std::string programName = benchfig::ThreadName(getpid());
+  std::vector<pid_t> found;
+  for (pid_t id : benchfig::ThreadIds()) {
+    if (!before.count(id) && benchfig::ThreadName(id) == programName) found.push_back(id);
+  }
+  if (found.size() != 1) throw std::runtime_error("the worker thread was not found");
+  return found.front();
+}
+
+// A host drawing every source period until `end`, each frame finished with
+// glFinish; a frame slower than the period is followed at once by the next.
+template <typename Frame>
+void HostDrawsUntil(Clock::time_point end, Frame frame, std::vector<double>* frameMs = nullptr) {
+  auto next = Clock::now();
+  while (Clock::now() < end) {
+    const double seconds = TimeFrame(frame);
+    if (frameMs) frameMs->push_back(seconds * 1000.0);
+    next = std::max(next + kSourcePeriod, Clock::now());
+    std::this_thread::sleep_until(next);
+  }
+}
+
+// Calls `offer` once every source period, `periods` times, as a sender's
+// frames reach the runtime.
+template <typename Offer>
+void EverySourcePeriod(int periods, Offer offer) {
+  auto next = Clock::now();
+  for (int i = 0; i < periods; ++i) {
+    offer();
+    next += kSourcePeriod;
+    std::this_thread::sleep_until(next);
+  }
+}
+
+// The baseline's pictures pass from the copying thread to the host through
+// three packed buffers, as the worker's frames do: the newest, the one the
+// host uploads from, and the one being filled. The lock guards the indexes.
+class ThreeBuffers {
+ public:
+  explicit ThreeBuffers(std::size_t bytes) {
+    for (auto& buffer : buffers) buffer.assign(bytes, 1);  // touched: no page faults later
+  }
+  // The copying thread: a buffer neither newest nor uploaded from.
+  std::uint8_t* BeginFill() {
+    std::lock_guard<std::mutex> lock(mutex);
+    filling = 0;
+    while (filling == newest || filling == uploading) ++filling;
+    return buffers[filling].data();
+  }
+  void EndFill() {
+    std::lock_guard<std::mutex> lock(mutex);
+    newest = filling;
+    ++generation;
+  }
+  // The host: the newest buffer when it is new since the last call, else null.
+  const std::uint8_t* BeginUpload() {
+    std::lock_guard<std::mutex> lock(mutex);
+    if (generation == uploaded) return nullptr;
+    uploaded = generation;
+    uploading = newest;
+    return buffers[uploading].data();
+  }
+  void EndUpload() {
+    std::lock_guard<std::mutex> lock(mutex);
+    uploading = -1;
+  }
+
+ private:
+  std::vector<std::uint8_t> buffers[3];
+  std::mutex mutex;
+  int newest = -1, uploading = -1, filling = 0;
+  std::uint64_t generation = 0, uploaded = 0;
+};
+
+struct IntakeTurn {
+  double cpuSeconds = 0.0;
+  int frames = 0;
+};
+
+// The plugin's turn: the runtime queues the picture every period (as a
+// runtime queues what is not taken yet) while the host draws the layer
+// through plugMain; the worker's CPU time over the frames it took.
+IntakeTurn PluginIntakeTurn(const Layer& layer, pid_t worker, const Picture& picture, int periods,
+                            std::vector<double>* hostFrameMs) {
+  const int handedBack = NdiSim_VideoHandedBack();
+  const benchfig::ThreadUsage before = benchfig::ReadThreadUsage(worker);
+  const auto end = Clock::now() + periods * kSourcePeriod;
+  std::thread source([&] { EverySourcePeriod(periods, [&] { NdiSim_QueueLentVideo(&picture.frame); }); });
+  HostDrawsUntil(end, [&] { layer.Frame(); }, hostFrameMs);
+  source.join();
+  benchfig::WaitFor([&] { return NdiSim_VideoHandedBack() == handedBack + periods; }, "the last picture");
+  return {benchfig::ReadThreadUsage(worker).cpuSeconds - before.cpuSeconds, periods};
+}
+
+// The baseline's turn: a thread copies the same rows into a packed buffer
+// every period while the host uploads each new one into a raw texture and
+// draws it into the same layer; the copying thread's CPU time.
+IntakeTurn CopyIntakeTurn(const RawDraw& raw, ThreeBuffers& buffers, const Picture& picture, int periods) {
+  const NdiSimFrame& frame = picture.frame;
+  const std::size_t rowBytes = std::size_t(frame.width) * 4;
+  IntakeTurn turn;
+  const auto end = Clock::now() + periods * kSourcePeriod;
+  std::thread copier([&] {
+    const pid_t self = benchfig::CurrentThreadId();
+    const double before = benchfig::ReadThreadUsage(self).cpuSeconds;
+    EverySourcePeriod(periods, [&] {
+      std::uint8_t* target = buffers.BeginFill();
+      const std::uint8_t* row = picture.bytes.data();
+      for (std::int32_t y = 0; y < frame.height; ++y, row += frame.lineStride) {
+        std::memcpy(target + y * rowBytes, row, rowBytes);
+      }
+      benchmark::ClobberMemory();
+      buffers.EndFill();
+    });
+    turn = {benchfig::ReadThreadUsage(self).cpuSeconds - before, periods};
+  });
+  HostDrawsUntil(end, [&] {
+    if (const std::uint8_t* newest = buffers.BeginUpload()) {
+      raw.Upload(frame.width, frame.height, newest);
+      buffers.EndUpload();
+    }
+    raw.Draw();
+  });
+  copier.join();
+  return turn;
+}
+
+void BM_IntakeWithHost4K(benchmark::State& state) {
+  constexpr int kRounds = 3, kPeriodsPerTurn = 60, kWarmUpPeriods = 20;
+  const Picture picture(3840, 2160, 256);
+  Environment::Get();  // the GL driver's threads are there before the count
+  const std::set<pid_t> threads = benchfig::ThreadIds();
+  Layer layer(1920, 1080);
+  const pid_t worker = FindWorker(threads);
+  layer.WaitUntilReceiving();
+  RawDraw raw(3840, 2160);
+  ThreeBuffers buffers(picture.Bytes());
+  PluginIntakeTurn(layer, worker, picture, kWarmUpPeriods, nullptr);  // the worker's storage exists
+  CopyIntakeTurn(raw, buffers, picture, kWarmUpPeriods);
+
+  for (auto _ : state) {
+    IntakeTurn intake, copy;
+    std::vector<double> hostFrameMs;
+    for (int round = 0; round < kRounds; ++round) {
+      const IntakeTurn i = PluginIntakeTurn(layer, worker, picture, kPeriodsPerTurn, &hostFrameMs);
+      const IntakeTurn c = CopyIntakeTurn(raw, buffers, picture, kPeriodsPerTurn);
+      intake.cpuSeconds += i.cpuSeconds;
+      intake.frames += i.frames;
+      copy.cpuSeconds += c.cpuSeconds;
+      copy.frames += c.frames;
+    }
+    const double intakeMs = intake.cpuSeconds * 1000.0 / intake.frames;
+    const double copyMs = copy.cpuSeconds * 1000.0 / copy.frames;
+    state.counters["worker_cpu_ms_per_frame"] = intakeMs;
+    state.counters["copy_cpu_ms_per_frame"] = copyMs;
+    state.counters["ratio"] = intakeMs / copyMs;
+    state.counters["host_frame_p50_ms"] = benchfig::Percentile(hostFrameMs, 0.50);
+  }
+}
+
+// How long each picture waited in the runtime before a capture took it, for
+// the last `count` pictures taken.
+std::vector<double> LastQueueWaitsMs(std::size_t count) {
+  std::vector<double> waitsMs;
+  for (int i = NdiSim_CaptureCount() - 1; i >= 0 && waitsMs.size() < count; --i) {
+    const std::int64_t queuedNs = NdiSim_Capture(i).queuedNs;
+    if (queuedNs >= 0) waitsMs.push_back(static_cast<double>(queuedNs) / 1e6);
+  }
+  return waitsMs;
+}
+
+// A 5K picture at 60 a second, with a host whose upload of it is slower
+// than a source frame, so that the host still holds the frame it uploads
+// when the next pictures come. The runtime queues every picture until it
+// is taken; how long each waited there.
+void BM_CapturePromptness(benchmark::State& state) {
+  constexpr int kPictures = 300, kWarmUpPictures = 20;
+  Environment::Get();
+  Environment::ResetRuntime();  // the capture log starts empty
+  const Picture picture(5120, 2880);
+  Layer layer(1920, 1080);
+  layer.WaitUntilReceiving();
+  const auto stream = [&](int pictures, std::vector<double>* hostFrameMs) {
+    const int handedBack = NdiSim_VideoHandedBack();
+    const auto end = Clock::now() + pictures * kSourcePeriod;
+    std::thread source([&] { EverySourcePeriod(pictures, [&] { NdiSim_QueueLentVideo(&picture.frame); }); });
+    HostDrawsUntil(end, [&] { layer.Frame(); }, hostFrameMs);
+    source.join();
+    benchfig::WaitFor([&] { return NdiSim_VideoHandedBack() == handedBack + pictures; }, "the last picture");
+  };
+  stream(kWarmUpPictures, nullptr);  // the worker's storage exists
+  for (auto _ : state) {
+    std::vector<double> hostFrameMs;
+    stream(kPictures, &hostFrameMs);
+    std::vector<double> waitsMs = LastQueueWaitsMs(kPictures);
+    if (waitsMs.size() != std::size_t{kPictures}) {
+      state.SkipWithError("not every picture's capture was logged");
+      return;
+    }
+    state.counters["host_frame_p50_ms"] = benchfig::Percentile(hostFrameMs, 0.50);
+    state.counters["taken_p50_ms"] = benchfig::Percentile(waitsMs, 0.50);
+    state.counters["taken_p99_ms"] = benchfig::Percentile(waitsMs, 0.99);
+    state.counters["taken_max_ms"] = benchfig::Percentile(waitsMs, 1.0);
+  }
+}
+
 // --- How old a frame is when it is first drawn ---------------------------------
 
 // Each picture carries its number in a block at its top left corner; the
@@ -404,7 +636,7 @@ void Stamp(Picture& picture, std::uint32_t number) {
 
 void BM_FrameAge(benchmark::State& state) {
   constexpr int kFrames = 300;  // 5 s at 60 fps
-  constexpr auto kPeriod = std::chrono::microseconds(16667);
+  constexpr auto kPeriod = kSourcePeriod;
   Layer layer(1920, 1080);
   layer.WaitUntilReceiving();
   Picture picture(1920, 1080);
@@ -485,7 +717,7 @@ void BM_TeardownDuringCapture(benchmark::State& state) {
   state.counters["max_ms"] = seconds.back() * 1000.0;
 }
 
-// --- 5. Peak resident memory while streaming 4K --------------------------------
+// --- 5. Peak resident memory while streaming --------------------------------
 
 std::int64_t ProcStatusKb(const char* field) {
   std::ifstream status("/proc/self/status");
@@ -502,6 +734,7 @@ std::int64_t ProcStatusKb(const char* field) {
 template <typename Frame>
 std::int64_t PeakRiseKb(Frame frame) {
   glFinish();
+  malloc_trim(0);  // freed small memory, too, is not resident beforehand
   const std::int64_t baselineKb = ProcStatusKb("VmRSS");
   std::ofstream("/proc/self/clear_refs") << "5";  // peak := current
   const auto end = Clock::now() + std::chrono::seconds(10);
@@ -509,19 +742,19 @@ std::int64_t PeakRiseKb(Frame frame) {
   while (Clock::now() < end) {
     frame();
     glFinish();
-    next += std::chrono::microseconds(16667);
+    next += kSourcePeriod;
     std::this_thread::sleep_until(next);
   }
   return ProcStatusKb("VmHWM") - baselineKb;
 }
 
-void BM_MemoryStreaming4K(benchmark::State& state) {
-  Picture picture(3840, 2160);
+void BM_MemoryStreaming(benchmark::State& state) {
+  Picture picture(static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(1)));
   Layer layer(1920, 1080);
   layer.WaitUntilReceiving();
   const double frameKb = static_cast<double>(picture.Bytes()) / 1024.0;
   for (auto _ : state) {
-    // The runtime's side: one 4K frame at a time, at most 60 a second, the
+    // The runtime's side: one frame at a time, at most 60 a second, the
     // next offered only once the last was handed back. The runtime lends the
     // picture made before the measurement, so it holds no memory of its own.
     const int handedBackBefore = NdiSim_VideoHandedBack();
@@ -533,7 +766,7 @@ void BM_MemoryStreaming4K(benchmark::State& state) {
           NdiSim_QueueLentVideo(&picture.frame);
           ++queued;
         }
-        std::this_thread::sleep_for(std::chrono::microseconds(16667));
+        std::this_thread::sleep_for(kSourcePeriod);
       }
     });
     const std::int64_t riseKb = PeakRiseKb([&] { layer.Frame(); });
@@ -547,16 +780,16 @@ void BM_MemoryStreaming4K(benchmark::State& state) {
   }
 }
 
-// What the GL driver itself needs for a 4K texture that gets a new picture
+// What the GL driver itself needs for a texture that gets a new picture
 // every frame: the texture, made inside the measurement without data, and
 // whatever the driver keeps for uploads. The picture exists beforehand.
-void BM_MemoryRawTexture4K(benchmark::State& state) {
-  Picture picture(3840, 2160);
+void BM_MemoryRawTexture(benchmark::State& state) {
+  Picture picture(static_cast<std::int32_t>(state.range(0)), static_cast<std::int32_t>(state.range(1)));
   Layer layer(1920, 1080);
   std::unique_ptr<RawDraw> raw;
   for (auto _ : state) {
     const std::int64_t riseKb = PeakRiseKb([&] {
-      if (!raw) raw = std::make_unique<RawDraw>(3840, 2160);
+      if (!raw) raw = std::make_unique<RawDraw>(picture.frame.width, picture.frame.height);
       raw->Upload(picture);
       raw->Draw();
     });
@@ -566,14 +799,20 @@ void BM_MemoryRawTexture4K(benchmark::State& state) {
 
 BENCHMARK(BM_HostFrameNoNewPicture)->Args({1920, 1080})->Args({64, 64})->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_HostFrameNewPicture)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_IntakeWithHost4K)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_CapturePromptness)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_FrameAge)->Iterations(1)->Unit(benchmark::kSecond);
 BENCHMARK(BM_TeardownDuringCapture)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_MemoryStreaming4K)->Iterations(1)->Unit(benchmark::kSecond);
-BENCHMARK(BM_MemoryRawTexture4K)->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_MemoryStreaming)->Args({1920, 1080})->Args({3840, 2160})->Iterations(1)->Unit(benchmark::kSecond);
+BENCHMARK(BM_MemoryRawTexture)->Args({1920, 1080})->Args({3840, 2160})->Iterations(1)->Unit(benchmark::kSecond);
 
 }  // namespace
 
 int main(int argc, char** argv) {
+  // Every buffer of a mebibyte or more is mapped afresh and unmapped when
+  // freed, rather than carved from memory an earlier benchmark freed and
+  // left resident, which would hide it from a later one's peak.
+  mallopt(M_MMAP_THRESHOLD, 1 << 20);
   using benchfig::Counter;
   using benchfig::Results;
   auto counter = [](const std::string& name, const char* what) {
@@ -583,8 +822,14 @@ int main(int argc, char** argv) {
   const std::string noNew64 = "BM_HostFrameNoNewPicture/64/64";
   const std::string newPicture = "BM_HostFrameNewPicture";
   const std::string teardown = "BM_TeardownDuringCapture/iterations:1";
-  const std::string plugin4K = "BM_MemoryStreaming4K/iterations:1";
-  const std::string raw4K = "BM_MemoryRawTexture4K/iterations:1";
+  const std::string intake = "BM_IntakeWithHost4K";
+  auto beyondRaw = [](const std::string& size) {
+    const std::string plugin = "BM_MemoryStreaming/" + size + "/iterations:1";
+    const std::string raw = "BM_MemoryRawTexture/" + size + "/iterations:1";
+    return [plugin, raw](const Results& r) {
+      return Counter(r, plugin, "peak_frames") - Counter(r, raw, "peak_frames");
+    };
+  };
   return benchfig::RunAndReport(argc, argv, {
       {"host frame, no new picture, 1920x1080 layer / raw GL, taking turns", "x", 1.10,
        counter(noNew1080, "ratio")},
@@ -604,13 +849,24 @@ int main(int argc, char** argv) {
        [teardown](const Results& r) { return Counter(r, teardown, "p50_ms") / (kCaptureTimeoutSeconds * 1000); }},
       {"teardown during a capture, p99 / 50 ms timeout", "x", 1.2,
        [teardown](const Results& r) { return Counter(r, teardown, "p99_ms") / (kCaptureTimeoutSeconds * 1000); }},
-      {"peak memory of one instance streaming 4K for 10 s, texture included", "frames", NAN,
-       [plugin4K](const Results& r) { return Counter(r, plugin4K, "peak_frames"); }},
-      {"peak memory of a raw 4K texture made without data, updated every frame", "frames", NAN,
-       [raw4K](const Results& r) { return Counter(r, raw4K, "peak_frames"); }},
-      {"peak memory streaming 4K, frames beyond the raw texture", "frames", 2.5,
-       [plugin4K, raw4K](const Results& r) {
-         return Counter(r, plugin4K, "peak_frames") - Counter(r, raw4K, "peak_frames");
+      {"intake 3840x2160 (256 bytes after each row) with a host drawing it at 60 Hz, worker CPU / paced copy",
+       "x", 1.15, counter(intake, "ratio")},
+      {"  that host's frame with a new 4K picture, p50 / source frame period", "x", NAN,
+       [intake](const Results& r) {
+         return Counter(r, intake + "/iterations:1", "host_frame_p50_ms") / (kSourcePeriod.count() / 1000.0);
        }},
+      {"5K at 60 fps, a host's frame with a new picture, p50 / source frame period", "x", NAN,
+       [](const Results& r) {
+         return Counter(r, "BM_CapturePromptness/iterations:1", "host_frame_p50_ms") /
+                (kSourcePeriod.count() / 1000.0);
+       }},
+      {"  from the runtime having a picture to the worker taking it, p50", "ms", NAN,
+       counter("BM_CapturePromptness", "taken_p50_ms")},
+      {"  from the runtime having a picture to the worker taking it, p99", "ms", 5.0,
+       counter("BM_CapturePromptness", "taken_p99_ms")},
+      {"peak memory streaming 1080p for 10 s, frames beyond a raw texture made without data", "frames", 2.5,
+       beyondRaw("1920/1080")},
+      {"peak memory streaming 4K for 10 s, frames beyond a raw texture made without data", "frames", 3.1,
+       beyondRaw("3840/2160")},
   });
 }

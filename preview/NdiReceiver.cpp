@@ -11,6 +11,14 @@ namespace {
 
 constexpr std::int64_t kDiscoveryIntervalNs = 1000000000;
 constexpr std::uint32_t kCaptureTimeoutMs = 50;
+// Captures in a row that came back before their timeout and published
+// nothing, after which the worker rests for the rest of the timeout. A few
+// such answers (a status change, rejected pictures) are usually followed at
+// once by a picture, which must not wait; a runtime that answers at once
+// with nothing over and over would otherwise spin. Eight per timeout still
+// drains a stream of unusable pictures faster than a 120 fps source sends
+// them.
+constexpr int kEarlyEmptyCapturesBeforeRest = 8;
 
 // The runtime's finder and receiver; destroys the receiver and then the
 // finder, each only when it exists.
@@ -65,13 +73,11 @@ NdiReceiver::~NdiReceiver() { Stop(); }
 
 bool NdiReceiver::Start() {
   Stop();  // the same first steps: clear the flag, join, drop the frame
-  framePool = std::make_shared<VideoFramePool>();
   running = true;
   if (!thread.Start([](void* self) { static_cast<NdiReceiver*>(self)->ThreadMain(); }, this)) {
     // No worker exists; leave the receiver stopped rather than running with
     // nobody to clear the flag for.
     running = false;
-    framePool.reset();
     return false;
   }
   return true;
@@ -84,10 +90,8 @@ void NdiReceiver::Stop() {
     running = false;
   }
   stopping.NotifyAll();
-  if (framePool) framePool->Wake();
   thread.Join();
   DropFrame();
-  framePool.reset();  // frames still held keep it until they go
 }
 
 void NdiReceiver::SetRequestedSource(const std::string& name) {
@@ -135,14 +139,6 @@ void NdiReceiver::RestUntil(std::chrono::steady_clock::time_point until) {
   stopping.WaitUntil(lock, until, [this] { return !running; });
 }
 
-void NdiReceiver::WaitForStorage(const std::weak_ptr<VideoFrame>& replaced) {
-  // Read first: a return or a Stop after this ends the wait at once.
-  const std::uint64_t seen = framePool->Returns();
-  if (!running || replaced.expired() || framePool->SpareBuffers() > 0) return;
-  framePool->WaitForReturn(seen, std::chrono::steady_clock::now() +
-                                     std::chrono::milliseconds(kCaptureTimeoutMs));
-}
-
 void NdiReceiver::ThreadMain() {
   try {
     Run();
@@ -181,17 +177,11 @@ void NdiReceiver::Run() {
   std::int64_t nextDiscoveryNs = 0;
   bool firstPass = true;
   NdiVideoFrameRecord record;
-  // The frame the last publication replaced, while anybody still holds it.
-  std::weak_ptr<VideoFrame> replaced;
+  int earlyEmptyCaptures = 0;
+  // Storage for this run's frames; frames still held keep it after the run.
+  const auto framePool = std::make_shared<VideoFramePool>();
 
   while (running) {
-    // Two buffers carry a stream: the published frame and the one the host
-    // is still uploading from. A third is made only when the host holds a
-    // frame longer than the capture timeout; until then the next picture
-    // waits in the runtime, and every picture captured is still published.
-    WaitForStorage(replaced);
-    if (!running) break;
-
     std::string request;
     {
       std::lock_guard<platform::Mutex> lock(mutex);
@@ -235,16 +225,21 @@ void NdiReceiver::Run() {
         // A frame captured while the request changed belongs to the old one.
         if (requestedName == request) {
           snapshot.frame.swap(frame);
-          replaced = frame;
           published = true;
         }
       }  // `frame` now holds the previous or the discarded picture: freed unlocked
     } else if (result == kNdiFrameTypeError) {
       DropFrameWithStatus("NDI connection error");
     }
-    // The capture's timeout paces the loop while nothing arrives. A runtime
-    // that comes back at once with nothing (no source, or an error over and
-    // over) would turn it into a spin, so rest for the rest of the timeout.
-    if (!published) RestUntil(captureStart + std::chrono::milliseconds(kCaptureTimeoutMs));
+    // The capture's timeout paces the loop while nothing arrives; only a
+    // runtime that comes back early with nothing to publish, again and
+    // again, needs a rest for the rest of the timeout.
+    const auto timeoutEnd = captureStart + std::chrono::milliseconds(kCaptureTimeoutMs);
+    if (published || std::chrono::steady_clock::now() >= timeoutEnd) {
+      earlyEmptyCaptures = 0;
+    } else if (++earlyEmptyCaptures == kEarlyEmptyCapturesBeforeRest) {
+      earlyEmptyCaptures = 0;
+      RestUntil(timeoutEnd);
+    }
   }
 }

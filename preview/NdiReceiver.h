@@ -47,10 +47,6 @@ class NdiReceiver {
   void DropFrameWithStatus(std::string status);  // both in one lock section
   // Waits until `until` or until Stop, whichever comes first.
   void RestUntil(std::chrono::steady_clock::time_point until);
-  // Before a capture: while the frame the last one replaced is still held
-  // (the host's thread uploading it) and no spare storage is left, waits for
-  // storage to come back, for at most the capture timeout or until Stop.
-  void WaitForStorage(const std::weak_ptr<VideoFrame>& replaced);
 
   std::atomic<bool> running{false};
   platform::Thread thread;
@@ -58,6 +54,4 @@ class NdiReceiver {
   platform::ConditionVariable stopping;  // with `mutex`: ends the worker's rest at once
   std::string requestedName;
   ReceiverSnapshot snapshot;
-  // Made by Start for the worker and every frame it makes, dropped by Stop.
-  std::shared_ptr<VideoFramePool> framePool;
 };

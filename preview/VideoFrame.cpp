@@ -75,35 +75,16 @@ void VideoFramePool::Give(std::vector<std::uint8_t>&& pixels) noexcept {
       if (!slot.state.compare_exchange_strong(empty, kBusy, std::memory_order_acquire)) continue;
       slot.pixels = std::move(pixels);
       slot.state.store(kFull, std::memory_order_release);
-      break;
+      return;
     }
   }
-  // Kept, or freed right after this: either way one buffer fewer is out.
-  pixels = std::vector<std::uint8_t>();
-  CountReturn();
+  pixels = std::vector<std::uint8_t>();  // of an old size, or no slot free
 }
 
 int VideoFramePool::SpareBuffers() const {
   int spare = 0;
   for (const Slot& slot : slots) spare += slot.state.load() == kFull ? 1 : 0;
   return spare;
-}
-
-std::uint64_t VideoFramePool::Returns() const { return returns.load(); }
-
-void VideoFramePool::WaitForReturn(std::uint64_t seen, std::chrono::steady_clock::time_point until) {
-  platform::MutexLock lock(waitMutex);
-  returned.WaitUntil(lock, until, [&] { return returns.load() != seen; });
-}
-
-void VideoFramePool::Wake() noexcept { CountReturn(); }
-
-// The count grows before the lock is taken, so a waiter either sees it when
-// it looks (under the lock) or is already waiting when the notice comes.
-void VideoFramePool::CountReturn() noexcept {
-  returns.fetch_add(1);
-  { std::lock_guard<platform::Mutex> lock(waitMutex); }
-  returned.NotifyAll();
 }
 
 std::shared_ptr<VideoFrame> MakeVideoFrame(const NdiVideoFrameRecord& record, std::int64_t receivedNs,

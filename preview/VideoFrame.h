@@ -2,14 +2,11 @@
 #pragma once
 
 #include <atomic>
-#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <string>
 #include <vector>
-
-#include "platform/Platform.h"
 
 struct NdiVideoFrameRecord;
 
@@ -43,9 +40,12 @@ constexpr std::int32_t kMaxVideoFrameSide = 8192;
 // on every frame; reusing the storage of frames nobody holds any more avoids
 // that. Shared by the receiver and every frame it made, so a frame may
 // outlive its receiver, and any thread may hand storage back. The slots are
-// lock-free, claimed by exchanging their state; a return also counts in
-// `returns` and wakes the one thread that may wait for it (the worker, when
-// every buffer is out), which is the only lock here and is held for no work.
+// lock-free, claimed by exchanging their state.
+//
+// A stream needs three buffers at most: the published frame, the one the
+// host is still uploading from, and the one the worker fills. While a
+// stream runs the published frame is out, so two slots keep every other
+// buffer for reuse and none is made anew.
 class VideoFramePool {
  public:
   static constexpr int kSlots = 2;
@@ -64,14 +64,6 @@ class VideoFramePool {
   // How many buffers wait for reuse (exact only while no thread uses the pool).
   int SpareBuffers() const;
 
-  // A count that grows with every storage handed back (kept or freed) and
-  // every Wake. Read it before looking at what a wait would wait for.
-  std::uint64_t Returns() const;
-  // Waits until Returns() differs from `seen` or `until` passes.
-  void WaitForReturn(std::uint64_t seen, std::chrono::steady_clock::time_point until);
-  // Ends every wait at once, as a return would.
-  void Wake() noexcept;
-
  private:
   enum SlotState : int { kEmpty, kBusy, kFull };
   struct Slot {
@@ -79,13 +71,8 @@ class VideoFramePool {
     std::vector<std::uint8_t> pixels;
   };
 
-  void CountReturn() noexcept;
-
   Slot slots[kSlots];
   std::atomic<std::size_t> wantedBytes{0};
-  std::atomic<std::uint64_t> returns{0};
-  platform::Mutex waitMutex;
-  platform::ConditionVariable returned;  // with `waitMutex`
 };
 
 // Makes a packed copy of a captured video record received at `receivedNs`,

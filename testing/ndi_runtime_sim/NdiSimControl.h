@@ -55,9 +55,12 @@ NDISIM_STATE_API void NdiSim_QueueVideo(const NdiSimFrame* frame);
 NDISIM_STATE_API void NdiSim_QueueLentVideo(const NdiSimFrame* frame);
 // Queues a capture that returns `frameType` and fills nothing in.
 NDISIM_STATE_API void NdiSim_QueueResult(std::int32_t frameType);
-// With nothing queued a capture waits for its timeout and returns 0, or,
-// while captures return at once, returns 0 without waiting.
-NDISIM_STATE_API void NdiSim_SetCapturesReturnAtOnce(int atOnce);
+// With nothing queued a capture waits for its timeout and returns 0. While
+// enabled, it returns `frameType` at once instead, over and over, with
+// `frame` filled in when it is not null (lent, as by NdiSim_QueueLentVideo:
+// the caller keeps the bytes until every record is handed back).
+NDISIM_STATE_API void NdiSim_SetAnswerAtOnce(int enabled, std::int32_t frameType,
+                                             const NdiSimFrame* frame);
 
 // While enabled, the source-list query answers a null array with `count`.
 NDISIM_STATE_API void NdiSim_SetNullSourceList(int enabled, std::uint32_t count);
@@ -139,6 +142,9 @@ struct NdiSimCapture {
   int metadataIsNull;
   std::uint32_t timeoutMs;
   std::int32_t result;
+  // How long the answer had been queued when this capture took it; -1 when
+  // the answer was not a queued one.
+  std::int64_t queuedNs;
 };
 NDISIM_STATE_API int NdiSim_CaptureCount(void);
 NDISIM_STATE_API NdiSimCapture NdiSim_Capture(int index);

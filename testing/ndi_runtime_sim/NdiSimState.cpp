@@ -59,6 +59,7 @@ struct QueuedCapture {
   bool fillsFrame = false;
   bool lent = false;  // the record points at the caller's bytes
   NdiSimFrame frame{};
+  Clock::time_point queuedAt;
   std::vector<std::uint8_t> pixels;
 };
 
@@ -80,7 +81,8 @@ struct State {
   std::uint32_t nullSourceListCount = 0;
   Gate captureGate;
   Gate readyGate;
-  bool capturesReturnAtOnce = false;
+  bool answersAtOnce = false;  // with nothing queued, `atOnce` at once
+  QueuedCapture atOnce;
   bool demo = false;
   Clock::time_point demoStart;
   Clock::time_point nextDemoFrame;
@@ -316,6 +318,7 @@ std::int32_t NdiSimRt_RecvCapture(void* receiver, NdiVideoFrameRecord* video, vo
   call.audioIsNull = audio == nullptr;
   call.metadataIsNull = metadata == nullptr;
   call.timeoutMs = timeoutMs;
+  call.queuedNs = -1;
   ++gState.captureCount;
   // Other captures may come and go while this one waits: remember our entry.
   const std::size_t entry = gState.captures.size();
@@ -336,6 +339,10 @@ std::int32_t NdiSimRt_RecvCapture(void* receiver, NdiVideoFrameRecord* video, vo
     if (!gState.queue.empty()) {
       QueuedCapture item = std::move(gState.queue.front());
       gState.queue.pop_front();
+      if (entry < gState.captures.size()) {
+        gState.captures[entry].queuedNs =
+            std::chrono::duration_cast<std::chrono::nanoseconds>(Clock::now() - item.queuedAt).count();
+      }
       if (item.fillsFrame) FillFromScript(item, *video);
       return finish(item.result);
     }
@@ -349,7 +356,12 @@ std::int32_t NdiSimRt_RecvCapture(void* receiver, NdiVideoFrameRecord* video, vo
       }
       wakeAt = std::min(wakeAt, gState.nextDemoFrame);
     }
-    if (gState.capturesReturnAtOnce || Clock::now() >= deadline) return finish(0);
+    if (gState.answersAtOnce) {
+      QueuedCapture item = gState.atOnce;
+      if (item.fillsFrame) FillFromScript(item, *video);
+      return finish(item.result);
+    }
+    if (Clock::now() >= deadline) return finish(0);
     gChanged.WaitUntil(lock, wakeAt);
   }
 }
@@ -423,6 +435,7 @@ void NdiSim_QueueVideo(const NdiSimFrame* frame) {
   // An empty copy still needs an address of its own to be handed out.
   if (frame->data && item.pixels.empty()) item.pixels.resize(1);
   std::lock_guard<platform::Mutex> lock(gMutex);
+  item.queuedAt = Clock::now();
   gState.queue.push_back(std::move(item));
   gChanged.NotifyAll();
 }
@@ -434,6 +447,7 @@ void NdiSim_QueueLentVideo(const NdiSimFrame* frame) {
   item.lent = frame->data != nullptr;
   item.frame = *frame;
   std::lock_guard<platform::Mutex> lock(gMutex);
+  item.queuedAt = Clock::now();
   gState.queue.push_back(std::move(item));
   gChanged.NotifyAll();
 }
@@ -442,6 +456,7 @@ void NdiSim_QueueResult(std::int32_t frameType) {
   QueuedCapture item;
   item.result = frameType;
   std::lock_guard<platform::Mutex> lock(gMutex);
+  item.queuedAt = Clock::now();
   gState.queue.push_back(std::move(item));
   gChanged.NotifyAll();
 }
@@ -452,9 +467,17 @@ void NdiSim_SetNullSourceList(int enabled, std::uint32_t count) {
   gState.nullSourceListCount = count;
 }
 
-void NdiSim_SetCapturesReturnAtOnce(int atOnce) {
+void NdiSim_SetAnswerAtOnce(int enabled, std::int32_t frameType, const NdiSimFrame* frame) {
+  QueuedCapture item;
+  item.result = frameType;
+  if (frame) {
+    item.fillsFrame = true;
+    item.lent = frame->data != nullptr;
+    item.frame = *frame;
+  }
   std::lock_guard<platform::Mutex> lock(gMutex);
-  gState.capturesReturnAtOnce = atOnce != 0;
+  gState.answersAtOnce = enabled != 0;
+  gState.atOnce = std::move(item);
   gChanged.NotifyAll();
 }
 

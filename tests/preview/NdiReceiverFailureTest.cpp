@@ -1,6 +1,7 @@
-// The receiver when the process runs short: a worker thread that cannot be
-// started, and an allocation that fails inside the worker's loop. Its own
-// program, because it replaces the global allocation functions.
+// The receiver and the heap: a worker thread that cannot be started, an
+// allocation that fails inside the worker's loop, and the picture storage
+// the worker allocates over a stream. Its own program, because it replaces
+// the global allocation functions.
 #include <atomic>
 #include <cstdlib>
 #include <new>
@@ -16,13 +17,18 @@ namespace {
 // While non-zero, an allocation of exactly this many bytes fails on every
 // thread but the test's own (which still has to queue the picture).
 std::atomic<std::size_t> gFailingAllocationSize{0};
+// While non-zero, allocations of exactly this many bytes on every thread but
+// the test's own are counted in gCountedAllocations.
+std::atomic<std::size_t> gCountedAllocationSize{0};
+std::atomic<int> gCountedAllocations{0};
 thread_local bool tIsTestThread = false;
 
 }  // namespace
 
 void* operator new(std::size_t size) {
-  if (size != 0 && size == gFailingAllocationSize.load() && !tIsTestThread) {
-    throw std::bad_alloc();
+  if (size != 0 && !tIsTestThread) {
+    if (size == gFailingAllocationSize.load()) throw std::bad_alloc();
+    if (size == gCountedAllocationSize.load()) ++gCountedAllocations;
   }
   if (void* p = std::malloc(size ? size : 1)) return p;
   throw std::bad_alloc();
@@ -56,6 +62,7 @@ class NdiReceiverFailure : public ::testing::Test {
   }
   void TearDown() override {
     gFailingAllocationSize = 0;
+    gCountedAllocationSize = 0;
     receiver.Stop();
     EXPECT_EQ(ndisim::TeardownProblems(), std::vector<std::string>{});
   }
@@ -107,6 +114,29 @@ TEST_F(NdiReceiverFailure, ExceptionInTheLoopReleasesEverythingInOrderAndReports
   EXPECT_EQ(std::vector<std::string>(events.end() - 4, events.end()),
             (std::vector<std::string>{"free_video", "recv_destroy", "find_destroy", "unload"}));
   EXPECT_EQ(NdiSim_VideoHandedBack(), 2);
+}
+
+// A host slower than the source holds the frame it uploads while two more
+// pictures come, over and over: three buffers in all, each made once and
+// then reused for every later picture.
+TEST_F(NdiReceiverFailure, StorageIsMadeOnceAndReusedOverAStream) {
+  constexpr std::int32_t kWidth = 37, kHeight = 23;
+  ASSERT_TRUE(receiver.Start());
+  gCountedAllocations = 0;
+  gCountedAllocationSize = std::size_t{kWidth} * kHeight * 4;
+  TestPicture picture(kWidth, kHeight, kWidth * 4 + 8);
+  int queued = NdiSim_VideoHandedBack();
+  for (int round = 0; round < 50; ++round) {
+    const std::shared_ptr<VideoFrame> uploading = receiver.GetSnapshot().frame;
+    for (int i = 0; i < 2; ++i) {
+      NdiSim_QueueVideo(&picture.frame);
+      ++queued;
+      ASSERT_TRUE(WaitUntil([&] { return NdiSim_VideoHandedBack() == queued; }));
+    }
+    ASSERT_TRUE(receiver.GetSnapshot().frame);
+    EXPECT_EQ(receiver.GetSnapshot().frame->pixels, picture.Packed());
+  }
+  EXPECT_EQ(gCountedAllocations.load(), 3);
 }
 
 }  // namespace
