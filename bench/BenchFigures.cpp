@@ -125,4 +125,18 @@ int RunAndReport(int argc, char** argv, const std::vector<Figure>& figures) {
   return 0;
 }
 
+CpuTurn& CpuTurn::operator+=(const CpuTurn& other) {
+  cpuSeconds += other.cpuSeconds;
+  pageFaults += other.pageFaults;
+  frames += other.frames;
+  return *this;
+}
+
+void SetCpuPerFrameCounters(benchmark::State& state, const CpuTurn& worker, const CpuTurn& baseline,
+                            const std::string& baselineName) {
+  state.counters["worker_cpu_ms_per_frame"] = worker.MsPerFrame();
+  state.counters[baselineName + "_cpu_ms_per_frame"] = baseline.MsPerFrame();
+  state.counters["ratio"] = worker.MsPerFrame() / baseline.MsPerFrame();
+}
+
 }  // namespace benchfig

@@ -68,6 +68,22 @@ struct ThreadUsage {
 // Any thread of this process.
 ThreadUsage ReadThreadUsage(pid_t tid);
 
+// One side of a benchmark whose sides take turns: what a thread spent over
+// the frames it handled.
+struct CpuTurn {
+  double cpuSeconds = 0.0;
+  std::int64_t pageFaults = 0;
+  int frames = 0;
+
+  CpuTurn& operator+=(const CpuTurn& other);
+  double MsPerFrame() const { return cpuSeconds * 1000.0 / frames; }
+};
+// The worker's and the baseline's CPU per frame as the counters
+// "worker_cpu_ms_per_frame" and "<baseline>_cpu_ms_per_frame", and the
+// first over the second as "ratio".
+void SetCpuPerFrameCounters(benchmark::State& state, const CpuTurn& worker, const CpuTurn& baseline,
+                            const std::string& baselineName);
+
 // benchmark::Initialize, run everything (console output as usual), then
 // one "FIGURE" line per figure whose benchmarks ran. Returns the exit code.
 int RunAndReport(int argc, char** argv, const std::vector<Figure>& figures);

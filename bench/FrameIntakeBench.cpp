@@ -79,11 +79,7 @@ class RunningReceiver {
   pid_t worker = 0;
 };
 
-struct Turn {
-  double cpuSeconds = 0.0;
-  std::int64_t pageFaults = 0;
-  int frames = 0;
-};
+using Turn = benchfig::CpuTurn;
 
 // The runtime offers the picture every frame period; while the worker still
 // holds the last one it is skipped, as a runtime drops frames nobody takes.
@@ -144,19 +140,10 @@ void BM_Intake(benchmark::State& state) {
   for (auto _ : state) {
     Turn intake, copy;
     for (int round = 0; round < kRounds; ++round) {
-      const Turn i = StreamToWorker(running, picture, kFramesPerTurn);
-      const Turn c = CopyPaced(picture, targets, kFramesPerTurn);
-      intake.cpuSeconds += i.cpuSeconds;
-      intake.pageFaults += i.pageFaults;
-      intake.frames += i.frames;
-      copy.cpuSeconds += c.cpuSeconds;
-      copy.frames += c.frames;
+      intake += StreamToWorker(running, picture, kFramesPerTurn);
+      copy += CopyPaced(picture, targets, kFramesPerTurn);
     }
-    const double intakeMs = intake.cpuSeconds * 1000.0 / intake.frames;
-    const double copyMs = copy.cpuSeconds * 1000.0 / copy.frames;
-    state.counters["worker_cpu_ms_per_frame"] = intakeMs;
-    state.counters["memcpy_cpu_ms_per_frame"] = copyMs;
-    state.counters["ratio"] = intakeMs / copyMs;
+    benchfig::SetCpuPerFrameCounters(state, intake, copy, "memcpy");
     state.counters["page_faults_per_frame"] = static_cast<double>(intake.pageFaults) / intake.frames;
     state.counters["frames_taken_share"] = static_cast<double>(intake.frames) / (kRounds * kFramesPerTurn);
   }

@@ -485,10 +485,7 @@ class ThreeBuffers {
   std::uint64_t generation = 0, uploaded = 0;
 };
 
-struct IntakeTurn {
-  double cpuSeconds = 0.0;
-  int frames = 0;
-};
+using IntakeTurn = benchfig::CpuTurn;
 
 // The plugin's turn: the runtime queues the picture every period (as a
 // runtime queues what is not taken yet) while the host draws the layer
@@ -502,7 +499,7 @@ IntakeTurn PluginIntakeTurn(const Layer& layer, pid_t worker, const Picture& pic
   HostDrawsUntil(end, [&] { layer.Frame(); }, hostFrameMs);
   source.join();
   benchfig::WaitFor([&] { return NdiSim_VideoHandedBack() == handedBack + periods; }, "the last picture");
-  return {benchfig::ReadThreadUsage(worker).cpuSeconds - before.cpuSeconds, periods};
+  return {benchfig::ReadThreadUsage(worker).cpuSeconds - before.cpuSeconds, 0, periods};
 }
 
 // The baseline's turn: a thread copies the same rows into a packed buffer
@@ -525,7 +522,7 @@ IntakeTurn CopyIntakeTurn(const RawDraw& raw, ThreeBuffers& buffers, const Pictu
       benchmark::ClobberMemory();
       buffers.EndFill();
     });
-    turn = {benchfig::ReadThreadUsage(self).cpuSeconds - before, periods};
+    turn = {benchfig::ReadThreadUsage(self).cpuSeconds - before, 0, periods};
   });
   HostDrawsUntil(end, [&] {
     if (const std::uint8_t* newest = buffers.BeginUpload()) {
@@ -555,18 +552,10 @@ void BM_IntakeWithHost4K(benchmark::State& state) {
     IntakeTurn intake, copy;
     std::vector<double> hostFrameMs;
     for (int round = 0; round < kRounds; ++round) {
-      const IntakeTurn i = PluginIntakeTurn(layer, worker, picture, kPeriodsPerTurn, &hostFrameMs);
-      const IntakeTurn c = CopyIntakeTurn(raw, buffers, picture, kPeriodsPerTurn);
-      intake.cpuSeconds += i.cpuSeconds;
-      intake.frames += i.frames;
-      copy.cpuSeconds += c.cpuSeconds;
-      copy.frames += c.frames;
+      intake += PluginIntakeTurn(layer, worker, picture, kPeriodsPerTurn, &hostFrameMs);
+      copy += CopyIntakeTurn(raw, buffers, picture, kPeriodsPerTurn);
     }
-    const double intakeMs = intake.cpuSeconds * 1000.0 / intake.frames;
-    const double copyMs = copy.cpuSeconds * 1000.0 / copy.frames;
-    state.counters["worker_cpu_ms_per_frame"] = intakeMs;
-    state.counters["copy_cpu_ms_per_frame"] = copyMs;
-    state.counters["ratio"] = intakeMs / copyMs;
+    benchfig::SetCpuPerFrameCounters(state, intake, copy, "copy");
     state.counters["host_frame_p50_ms"] = benchfig::Percentile(hostFrameMs, 0.50);
   }
 }

@@ -68,18 +68,15 @@ std::vector<std::uint8_t> VideoFramePool::Take(std::size_t bytes) {
 }
 
 void VideoFramePool::Give(std::vector<std::uint8_t>&& pixels) noexcept {
-  if (pixels.capacity() == 0) return;
-  if (pixels.capacity() == wantedBytes.load()) {
-    for (Slot& slot : slots) {
-      int empty = kEmpty;
-      if (!slot.state.compare_exchange_strong(empty, kBusy, std::memory_order_acquire)) continue;
-      slot.pixels = std::move(pixels);
-      slot.state.store(kFull, std::memory_order_release);
-      return;
-    }
+  if (pixels.capacity() == 0 || pixels.capacity() != wantedBytes.load()) return;
+  for (Slot& slot : slots) {
+    int empty = kEmpty;
+    if (!slot.state.compare_exchange_strong(empty, kBusy, std::memory_order_acquire)) continue;
+    slot.pixels = std::move(pixels);
+    slot.state.store(kFull, std::memory_order_release);
+    return;
   }
-  pixels = std::vector<std::uint8_t>();  // of an old size, or no slot free
-}
+}  // of an old size, or every slot taken: the storage is freed with the frame
 
 int VideoFramePool::SpareBuffers() const {
   int spare = 0;

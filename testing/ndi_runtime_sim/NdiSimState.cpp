@@ -426,6 +426,29 @@ void NdiSim_SetSources(const NdiSimSource* sources, int count) {
   }
 }
 
+namespace {
+
+// A video answer pointing at the caller's bytes, which the caller keeps
+// until every record is handed back.
+QueuedCapture LentVideo(const NdiSimFrame& frame) {
+  QueuedCapture item;
+  item.result = kNdiFrameTypeVideo;
+  item.fillsFrame = true;
+  item.lent = frame.data != nullptr;
+  item.frame = frame;
+  return item;
+}
+
+// Queues an answer for the next capture, stamped with when it was queued.
+void Enqueue(QueuedCapture item) {
+  std::lock_guard<platform::Mutex> lock(gMutex);
+  item.queuedAt = Clock::now();
+  gState.queue.push_back(std::move(item));
+  gChanged.NotifyAll();
+}
+
+}  // namespace
+
 void NdiSim_QueueVideo(const NdiSimFrame* frame) {
   QueuedCapture item;
   item.result = kNdiFrameTypeVideo;
@@ -434,31 +457,15 @@ void NdiSim_QueueVideo(const NdiSimFrame* frame) {
   if (frame->data) item.pixels.assign(frame->data, frame->data + frame->dataSize);
   // An empty copy still needs an address of its own to be handed out.
   if (frame->data && item.pixels.empty()) item.pixels.resize(1);
-  std::lock_guard<platform::Mutex> lock(gMutex);
-  item.queuedAt = Clock::now();
-  gState.queue.push_back(std::move(item));
-  gChanged.NotifyAll();
+  Enqueue(std::move(item));
 }
 
-void NdiSim_QueueLentVideo(const NdiSimFrame* frame) {
-  QueuedCapture item;
-  item.result = kNdiFrameTypeVideo;
-  item.fillsFrame = true;
-  item.lent = frame->data != nullptr;
-  item.frame = *frame;
-  std::lock_guard<platform::Mutex> lock(gMutex);
-  item.queuedAt = Clock::now();
-  gState.queue.push_back(std::move(item));
-  gChanged.NotifyAll();
-}
+void NdiSim_QueueLentVideo(const NdiSimFrame* frame) { Enqueue(LentVideo(*frame)); }
 
 void NdiSim_QueueResult(std::int32_t frameType) {
   QueuedCapture item;
   item.result = frameType;
-  std::lock_guard<platform::Mutex> lock(gMutex);
-  item.queuedAt = Clock::now();
-  gState.queue.push_back(std::move(item));
-  gChanged.NotifyAll();
+  Enqueue(std::move(item));
 }
 
 void NdiSim_SetNullSourceList(int enabled, std::uint32_t count) {
@@ -468,13 +475,8 @@ void NdiSim_SetNullSourceList(int enabled, std::uint32_t count) {
 }
 
 void NdiSim_SetAnswerAtOnce(int enabled, std::int32_t frameType, const NdiSimFrame* frame) {
-  QueuedCapture item;
+  QueuedCapture item = frame ? LentVideo(*frame) : QueuedCapture{};
   item.result = frameType;
-  if (frame) {
-    item.fillsFrame = true;
-    item.lent = frame->data != nullptr;
-    item.frame = *frame;
-  }
   std::lock_guard<platform::Mutex> lock(gMutex);
   gState.answersAtOnce = enabled != 0;
   gState.atOnce = std::move(item);

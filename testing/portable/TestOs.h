@@ -6,6 +6,7 @@
 #pragma once
 
 #include <chrono>
+#include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <optional>
@@ -84,6 +85,16 @@ class Thread {
 int OpenHandleCount();
 // The lowest TLS index free right now (allocated and freed again).
 unsigned long LowestFreeTlsIndex();
+
+// What every heap of this process holds allocated right now, found by
+// walking each heap (GetProcessMemoryInfo's private figures read 0 under
+// Wine). The C runtime of every module allocates from one of these heaps,
+// so what a plugin DLL keeps after its unload shows up here.
+struct HeapUse {
+  std::int64_t bytes = 0;
+  std::int64_t blocks = 0;
+};
+HeapUse AllocatedHeapBytes();
 #endif
 
 #ifndef _WIN32

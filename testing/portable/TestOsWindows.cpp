@@ -96,6 +96,27 @@ unsigned long LowestFreeTlsIndex() {
   return index;
 }
 
+HeapUse AllocatedHeapBytes() {
+  // Room for far more heaps than a test process has; the list is fetched
+  // before the walk so that the walk allocates nothing it then counts.
+  std::vector<HANDLE> heaps(256);
+  const DWORD count = GetProcessHeaps(static_cast<DWORD>(heaps.size()), heaps.data());
+  heaps.resize(count < heaps.size() ? count : heaps.size());
+  HeapUse use;
+  for (HANDLE heap : heaps) {
+    if (!HeapLock(heap)) continue;
+    PROCESS_HEAP_ENTRY entry{};
+    while (HeapWalk(heap, &entry)) {
+      if (entry.wFlags & PROCESS_HEAP_ENTRY_BUSY) {
+        use.bytes += entry.cbData;
+        ++use.blocks;
+      }
+    }
+    HeapUnlock(heap);
+  }
+  return use;
+}
+
 fs::path MakeTempFolder(const std::string& prefix) {
   const fs::path base = fs::temp_directory_path();
   // CreateDirectoryW fails on an existing name, so a taken name is skipped.

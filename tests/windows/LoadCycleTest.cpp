@@ -10,7 +10,6 @@
 #include <cstdlib>
 
 #include "tests/e2e/E2eSupport.h"
-#include "tests/windows/ProcessHeap.h"
 
 namespace {
 
