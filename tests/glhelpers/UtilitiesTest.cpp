@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdlib>
 #include <limits>
+#include <utility>
 
 #include "StdoutCapture.h"
 
@@ -150,34 +151,24 @@ TEST(PowerOfTwo, Edges) {
   EXPECT_EQ(ffglex::NextPowerOfTwo(0xFFFFFFFFu), 0u);
 }
 
-TEST(RandomFloat, StaysWithinItsBounds) {
-  std::srand(7);
-  float lowest = 10.0f, highest = -10.0f;
-  for (int i = 0; i < 20000; ++i) {
-    const float value = ffglex::RandomFloat(-2.0f, 3.0f);
-    ASSERT_GE(value, -2.0f);
-    ASSERT_LE(value, 3.0f);
-    lowest = std::fmin(lowest, value);
-    highest = std::fmax(highest, value);
+// Either order of the bounds gives values between them, spread over the
+// range rather than stuck near one end.
+TEST(RandomFloat, StaysBetweenItsBoundsInEitherOrderAndSpreadsOverThem) {
+  for (const auto& [first, second] : {std::pair{-2.0f, 3.0f}, std::pair{3.0f, -2.0f}}) {
+    SCOPED_TRACE(testing::Message() << "RandomFloat(" << first << ", " << second << ")");
+    std::srand(7);
+    float lowest = 10.0f, highest = -10.0f;
+    for (int i = 0; i < 20000; ++i) {
+      const float value = ffglex::RandomFloat(first, second);
+      ASSERT_GE(value, -2.0f);
+      ASSERT_LE(value, 3.0f);
+      lowest = std::fmin(lowest, value);
+      highest = std::fmax(highest, value);
+    }
+    EXPECT_LT(lowest, -1.5f);
+    EXPECT_GT(highest, 2.5f);
   }
-  // Spread over the range, not stuck near one end.
-  EXPECT_LT(lowest, -1.5f);
-  EXPECT_GT(highest, 2.5f);
   EXPECT_EQ(ffglex::RandomFloat(1.0f, 1.0f), 1.0f);
-}
-
-TEST(RandomFloat, WithItsBoundsReversedStaysBetweenThemAndSpreadsOverThem) {
-  std::srand(7);
-  float lowest = 10.0f, highest = -10.0f;
-  for (int i = 0; i < 20000; ++i) {
-    const float value = ffglex::RandomFloat(3.0f, -2.0f);
-    ASSERT_GE(value, -2.0f);
-    ASSERT_LE(value, 3.0f);
-    lowest = std::fmin(lowest, value);
-    highest = std::fmax(highest, value);
-  }
-  EXPECT_LT(lowest, -1.5f);
-  EXPECT_GT(highest, 2.5f);
 }
 
 // Seeds the generator so that the next draw RandomFloat makes is `wanted`.
