@@ -204,6 +204,25 @@ void FillDemoFrame(NdiVideoFrameRecord& video) {
   HandOut(video, data);
 }
 
+// A video answer pointing at the caller's bytes, which the caller keeps
+// until every record is handed back.
+QueuedCapture LentVideo(const NdiSimFrame& frame) {
+  QueuedCapture item;
+  item.result = kNdiFrameTypeVideo;
+  item.fillsFrame = true;
+  item.lent = frame.data != nullptr;
+  item.frame = frame;
+  return item;
+}
+
+// Queues an answer for the next capture, stamped with when it was queued.
+void Enqueue(QueuedCapture item) {
+  std::lock_guard<platform::Mutex> lock(gMutex);
+  item.queuedAt = Clock::now();
+  gState.queue.push_back(std::move(item));
+  gChanged.NotifyAll();
+}
+
 }  // namespace
 
 extern "C" {
@@ -425,29 +444,6 @@ void NdiSim_SetSources(const NdiSimSource* sources, int count) {
     gState.sources.push_back({CopyText(sources[i].name), CopyText(sources[i].url)});
   }
 }
-
-namespace {
-
-// A video answer pointing at the caller's bytes, which the caller keeps
-// until every record is handed back.
-QueuedCapture LentVideo(const NdiSimFrame& frame) {
-  QueuedCapture item;
-  item.result = kNdiFrameTypeVideo;
-  item.fillsFrame = true;
-  item.lent = frame.data != nullptr;
-  item.frame = frame;
-  return item;
-}
-
-// Queues an answer for the next capture, stamped with when it was queued.
-void Enqueue(QueuedCapture item) {
-  std::lock_guard<platform::Mutex> lock(gMutex);
-  item.queuedAt = Clock::now();
-  gState.queue.push_back(std::move(item));
-  gChanged.NotifyAll();
-}
-
-}  // namespace
 
 void NdiSim_QueueVideo(const NdiSimFrame* frame) {
   QueuedCapture item;
